@@ -1,0 +1,27 @@
+#pragma once
+#include <ostream>
+
+// The engine's log, "GameEngine.log" in the working directory, truncated at each start. Usage:
+//   Logger::instance().line(1) << "Loaded " << name << std::endl;
+// Level 0 is debug, 1 information, 2 error; each line carries the tag and the program time in
+// seconds, four significant digits, zero-padded to five characters.
+class Logger {
+ public:
+  // The first call opens the file and writes the banner.
+  static Logger& instance();
+
+  // Starts one line and returns the stream; the caller ends the line with std::endl.
+  std::ostream& line(int level);
+
+  // Writes the tag and time prefix of a line to any stream (the file logger uses it, tests too).
+  static void writePrefix(std::ostream& stream, int level, double seconds);
+
+ private:
+  explicit Logger(std::ostream& stream);
+
+  std::ostream& out;
+};
+
+// Text for the debugger's output; each flush sends what was collected, in pieces of at most 100
+// characters. On this platform it goes to standard error.
+std::ostream& debugOut();
