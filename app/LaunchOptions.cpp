@@ -1,0 +1,132 @@
+#include "app/LaunchOptions.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+
+bool isOption(const std::string& text) { return text.size() > 2 && text.compare(0, 2, "--") == 0; }
+
+// Whole-text decimal integer in [1, 2^31).
+bool readPositiveInt(const std::string& text, int& value) {
+  if (text.empty()) return false;
+  char* end = nullptr;
+  errno = 0;
+  const long parsed = std::strtol(text.c_str(), &end, 10);
+  if (errno != 0 || *end != '\0' || parsed < 1 || parsed > 0x7FFFFFFFL) return false;
+  value = static_cast<int>(parsed);
+  return true;
+}
+
+bool readPositiveNumber(const std::string& text, double& value) {
+  if (text.empty()) return false;
+  char* end = nullptr;
+  errno = 0;
+  const double parsed = std::strtod(text.c_str(), &end);
+  if (errno != 0 || *end != '\0' || !std::isfinite(parsed) || parsed <= 0.0) return false;
+  value = parsed;
+  return true;
+}
+
+}  // namespace
+
+bool parseLaunchOptions(int argc, const char* const* argv, LaunchOptions& options, std::string& error) {
+  std::vector<std::string> arguments;
+  for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i] ? argv[i] : "");
+  return parseLaunchOptions(arguments, options, error);
+}
+
+bool parseLaunchOptions(const std::vector<std::string>& arguments, LaunchOptions& options,
+                        std::string& error) {
+  const std::size_t count = arguments.size();
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::string& option = arguments[i];
+    // Options with a required value take the next argument, which must not be another option.
+    auto value = [&](std::string& out) {
+      if (i + 1 >= count || isOption(arguments[i + 1]) || arguments[i + 1].empty()) {
+        error = option + " needs a value";
+        return false;
+      }
+      out = arguments[++i];
+      return true;
+    };
+    std::string text;
+    if (option == "--help" || option == "-h") {
+      options.help = true;
+    } else if (option == "--headless") {
+      options.headless = true;
+    } else if (option == "--settings") {
+      if (!value(options.settingsFile)) return false;
+    } else if (option == "--context") {
+      if (!value(options.contextName)) return false;
+    } else if (option == "--frames") {
+      if (!value(text)) return false;
+      if (!readPositiveInt(text, options.frames)) {
+        error = "--frames needs a positive whole number, not \"" + text + "\"";
+        return false;
+      }
+    } else if (option == "--fixed-step") {
+      if (!value(text)) return false;
+      if (!readPositiveNumber(text, options.fixedStepMs)) {
+        error = "--fixed-step needs a positive number of milliseconds, not \"" + text + "\"";
+        return false;
+      }
+    } else if (option == "--screenshot") {
+      if (!value(options.screenshotFile)) return false;
+    } else if (option == "--tour") {
+      if (!value(options.tourDirectory)) return false;
+    } else if (option == "--input") {
+      if (!value(options.inputScript)) return false;
+    } else if (option == "--bench") {
+      options.bench = true;
+      // The context name is optional: only a following non-option argument is taken.
+      if (i + 1 < count && !isOption(arguments[i + 1]) && !arguments[i + 1].empty()) {
+        options.benchContext = arguments[++i];
+      }
+    } else if (option == "--bench-json") {
+      if (!value(options.benchJsonFile)) return false;
+    } else if (option == "--device") {
+      if (!value(text)) return false;
+      if (text == "gl") {
+        options.device = LaunchOptions::DeviceKind::Gl;
+      } else if (text == "recording") {
+        options.device = LaunchOptions::DeviceKind::Recording;
+      } else {
+        error = "--device must be gl or recording, not \"" + text + "\"";
+        return false;
+      }
+    } else {
+      error = "unknown argument \"" + option + "\"";
+      return false;
+    }
+  }
+  if (options.bench && !options.tourDirectory.empty()) {
+    error = "--bench and --tour cannot be combined";
+    return false;
+  }
+  if (!options.benchJsonFile.empty() && !options.bench) {
+    error = "--bench-json needs --bench";
+    return false;
+  }
+  return true;
+}
+
+std::string launchUsage() {
+  return "usage: testbed [--settings FILE] [--headless] [--context NAME] [--frames N]\n"
+         "               [--fixed-step MS] [--screenshot FILE] [--tour DIR] [--input FILE]\n"
+         "               [--bench [NAME]] [--bench-json FILE] [--device gl|recording] [--help]\n"
+         "  --settings FILE    settings file to read (default \"Test.set\")\n"
+         "  --headless         render off-screen without a window (also chosen when there is no display)\n"
+         "  --context NAME     make that context current after start-up instead of BumpContext\n"
+         "  --frames N         end after N frames with the normal shut-down\n"
+         "  --fixed-step MS    advance time by exactly MS milliseconds per frame\n"
+         "  --screenshot FILE  save the last frame as PNG\n"
+         "  --tour DIR         render every context for a fixed number of fixed-step frames and save\n"
+         "                     DIR/<ContextName>.png for each\n"
+         "  --input FILE       read keyboard and mouse from a script instead of the devices\n"
+         "  --bench [NAME]     time update and render of every context (or the named one)\n"
+         "  --bench-json FILE  also write the benchmark results as JSON\n"
+         "  --device KIND      gl (default) or recording (no OpenGL: the engine's own CPU cost)\n"
+         "  --help             print this text\n";
+}
