@@ -9,6 +9,16 @@
 
 namespace {
 
+void standardErrorSink(const char* piece) {
+  std::fputs(piece, stderr);
+  std::fflush(stderr);
+}
+
+DebugSink& debugSink() {
+  static DebugSink sink = standardErrorSink;
+  return sink;
+}
+
 const char* levelTag(int level) {
   switch (level) {
     case 0: return "DEBUG @ ";
@@ -45,8 +55,7 @@ class DebugStreamBuf : public std::streambuf {
     const std::ptrdiff_t n = pptr() - pbase();
     if (n > 0) {
       buffer[n] = '\0';
-      std::fputs(buffer, stderr);
-      std::fflush(stderr);
+      debugSink()(buffer);
     }
     setp(buffer, buffer + kPieceSize);
   }
@@ -92,3 +101,5 @@ std::ostream& debugOut() {
   static std::ostream stream(&buffer);
   return stream;
 }
+
+void setDebugSink(DebugSink sink) { debugSink() = sink ? sink : standardErrorSink; }

@@ -25,3 +25,7 @@ class Logger {
 // Text for the debugger's output; each flush sends what was collected, in pieces of at most 100
 // characters. On this platform it goes to standard error.
 std::ostream& debugOut();
+
+// Receives each zero-terminated piece of the debug stream; nullptr restores standard error.
+using DebugSink = void (*)(const char* piece);
+void setDebugSink(DebugSink sink);

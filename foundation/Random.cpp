@@ -28,7 +28,13 @@ float randomRange(float lo, float hi) {
   return static_cast<float>(randomNext()) * 3.051851e-5f * (hi - lo) + lo;
 }
 
-int randomInt(int lo, int hi) { return randomNext() % (hi - lo + 1) + lo; }
+int randomInt(int lo, int hi) {
+  const int next = randomNext();
+  const long long span = static_cast<long long>(hi) - lo + 1;
+  // An empty range (hi = lo - 1) would divide by zero; it still uses up one value.
+  if (span == 0) return lo;
+  return static_cast<int>(next % span + lo);
+}
 
 float randomGaussian() {
   RandomState& s = randomState();
