@@ -1,0 +1,58 @@
+#pragma once
+#include <cstdint>
+#include <vector>
+
+#include "water/FftPlan2D.h"
+
+// Periodic ocean heights by the statistical spectrum method: amplitudes h0(k) drawn once from a
+// directional wind spectrum, evolved with the deep-water dispersion relation and brought to heights
+// by one inverse FFT per evaluation. Grids are row-major, N columns by M rows; after evaluate() the
+// real part of heights() is the height field (imaginary parts are rounding noise).
+class FftOcean {
+ public:
+  using Complex = FftPlan2D::Complex;
+
+  static constexpr float kGravity = 9.81f;
+  static constexpr float kTwoPi = 6.2831855f;
+
+  FftOcean(int log2N, int log2M, float amplitude, float windX, float windZ, float patchX,
+           float patchZ);
+  virtual ~FftOcean();
+  FftOcean(const FftOcean&) = delete;
+  FftOcean& operator=(const FftOcean&) = delete;
+
+  // Spectrum at timeSec (seconds) over the whole grid, then the transform.
+  void evaluate(double timeSec);
+
+  std::uint32_t width() const { return columns; }
+  std::uint32_t height() const { return rows; }
+  const Complex* heights() const { return h; }
+  const Complex* initialAmplitudes() const { return h0; }
+
+  // Wave vector of cell (row, column): ((column − N/2)·2π/Lx, (row − M/2)·2π/Lz).
+  float waveNumberX(std::uint32_t column) const;
+  float waveNumberZ(std::uint32_t row) const;
+
+ protected:
+  // Receives the spectrum value of one cell and its wave vector.
+  virtual void store(std::uint32_t index, float kx, float kz, float kLength, Complex value);
+  // Turns the stored spectrum into spatial fields.
+  virtual void transform();
+
+  // Inverse FFT of data, then multiplies cell (r, c) by factor·(−1)^(r+c): the spectrum is stored
+  // with k = 0 in the middle of the grid, and this undoes that half-grid shift.
+  void transformCentred(Complex* data, float factor) const;
+
+  Complex* spectrumBuffer() { return h; }
+
+ private:
+  float amplitude;
+  float windX, windZ;
+  float dkx, dkz;
+  int log2N, log2M;
+  std::uint32_t columns, rows;
+  Complex* h0 = nullptr;
+  Complex* h = nullptr;
+  std::vector<float> omega;  // ω(k) of every cell, fixed for the life of the ocean
+  FftPlan2D plan;
+};
