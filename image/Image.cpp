@@ -1,0 +1,325 @@
+#include "image/Image.h"
+
+#include <IL/il.h>
+#include <IL/ilu.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <vector>
+
+#include "foundation/FileResolver.h"
+#include "foundation/Logger.h"
+#include "foundation/ZipInputStream.h"
+#include "image/ImageProbe.h"
+#include "image/NormalMap.h"
+
+namespace {
+
+constexpr double kByteToUnit = 0.00392156862745098;  // 1/255
+constexpr double kSixth = 0.16666666666666666;
+// Largest archive member read for decoding: the biggest accepted picture, uncompressed, plus room
+// for headers.
+constexpr std::size_t kMaxEncodedBytes =
+    std::size_t(Image::kMaxDimension) * Image::kMaxDimension * 4 + (1u << 20);
+
+void initialiseLibrary() {
+  static const bool initialised = [] {
+    ilInit();
+    iluInit();
+    ilEnable(IL_FILE_OVERWRITE);
+    // Palette images arrive as true colour, so every pixel holds its own channels.
+    ilEnable(IL_CONV_PAL);
+    return true;
+  }();
+  (void)initialised;
+}
+
+// The library is ready before any other static object could make an image.
+const struct LibraryInitialiser {
+  LibraryInitialiser() { initialiseLibrary(); }
+} libraryInitialiser;
+
+// The library keeps failures on a stack; drop them so the next caller sees only its own.
+void clearLibraryErrors() {
+  for (int i = 0; i < 64 && ilGetError() != IL_NO_ERROR; ++i) {
+  }
+}
+
+void logNotFound(const std::string& label) {
+  Logger::instance().line(2) << "\"" << label << "\" not found." << std::endl;
+}
+
+std::uint32_t bitsForFormat(std::uint32_t format) {
+  switch (format) {
+    case ImageFormat::kLuminance: return 8;
+    case ImageFormat::kRgb:
+    case ImageFormat::kBgr: return 24;
+    default: return 32;
+  }
+}
+
+bool isBgrOrder(std::uint32_t format) {
+  return format == ImageFormat::kBgr || format == ImageFormat::kBgra;
+}
+
+bool withinLimit(std::uint32_t width, std::uint32_t height) {
+  return width <= Image::kMaxDimension && height <= Image::kMaxDimension;
+}
+
+std::uint8_t toByte(double unit) { return static_cast<std::uint8_t>(unit * 255.0); }
+
+}  // namespace
+
+Image::Image(std::uint32_t width, std::uint32_t height, std::uint32_t format, const void* pixels)
+    : widthPixels(width), heightPixels(height), bits(bitsForFormat(format)), pixelFormat(format) {
+  initialiseLibrary();
+  bool created = false;
+  if (withinLimit(width, height)) {
+    ilGenImages(1, &name);
+    ilBindImage(name);
+    created = ilTexImage(width, height, 1, static_cast<ILubyte>(bits / 8), format, IL_UNSIGNED_BYTE,
+                         const_cast<void*>(pixels)) == IL_TRUE;
+  }
+  if (!created) {
+    clearLibraryErrors();
+    clear();
+    Logger::instance().line(2) << "Image creation failed" << std::endl;
+  }
+}
+
+Image::Image(const std::string& path) {
+  initialiseLibrary();
+  std::ifstream file;
+  std::vector<unsigned char> bytes;
+  if (openInputFile(file, path, std::ios::binary)) {
+    bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+  }
+  if (bytes.empty()) {
+    logNotFound(path);
+    return;
+  }
+  decode(bytes.data(), bytes.size(), path, ilTypeFromExt(path.c_str()));
+}
+
+Image::Image(ZipArchive& archive, const std::string& memberName) {
+  initialiseLibrary();
+  ZipInputStream stream(archive, memberName, std::ios::in | std::ios::binary);
+  if (stream.fail() || stream.bad()) return;
+  const int size = stream.memberSize();
+  if (size < 0) return;
+  if (static_cast<std::size_t>(size) > kMaxEncodedBytes) {
+    logNotFound(memberName);
+    return;
+  }
+  std::vector<unsigned char> bytes(static_cast<std::size_t>(size));
+  stream.read(reinterpret_cast<char*>(bytes.data()), size);
+  bytes.resize(static_cast<std::size_t>(stream.gcount()));
+  decode(bytes.data(), bytes.size(), memberName, IL_TYPE_UNKNOWN);
+}
+
+Image::Image(const Image& other)
+    : RefCounted(other),
+      widthPixels(other.widthPixels),
+      heightPixels(other.heightPixels),
+      bits(other.bits),
+      pixelFormat(other.pixelFormat) {
+  if (other.name == 0) return;
+  ilBindImage(other.name);
+  name = ilCloneCurImage();
+  if (name == 0) {
+    clearLibraryErrors();
+    clear();
+  }
+}
+
+Image::~Image() {
+  if (name != 0) ilDeleteImages(1, &name);
+}
+
+void Image::decode(const unsigned char* bytes, std::size_t size, const std::string& label,
+                   std::uint32_t typeHint) {
+  const ImageExtent extent = probeImageExtent(bytes, size, label);
+  if (extent.known && !withinLimit(extent.width, extent.height)) {
+    logNotFound(label);
+    return;
+  }
+  ilGenImages(1, &name);
+  ilBindImage(name);
+  bool loaded = false;
+  if (typeHint != IL_TYPE_UNKNOWN) loaded = ilLoadL(typeHint, bytes, static_cast<ILuint>(size)) == IL_TRUE;
+  if (!loaded) {
+    clearLibraryErrors();
+    loaded = ilLoadL(IL_TYPE_UNKNOWN, bytes, static_cast<ILuint>(size)) == IL_TRUE;
+  }
+  if (loaded && ilGetInteger(IL_IMAGE_TYPE) != IL_UNSIGNED_BYTE) {
+    loaded = ilConvertImage(static_cast<ILenum>(ilGetInteger(IL_IMAGE_FORMAT)), IL_UNSIGNED_BYTE) == IL_TRUE;
+  }
+  if (loaded) {
+    readFields();
+    loaded = widthPixels > 0 && heightPixels > 0 && withinLimit(widthPixels, heightPixels);
+  }
+  if (!loaded) {
+    clearLibraryErrors();
+    clear();
+    logNotFound(label);
+  }
+}
+
+void Image::readFields() {
+  widthPixels = static_cast<std::uint32_t>(ilGetInteger(IL_IMAGE_WIDTH));
+  heightPixels = static_cast<std::uint32_t>(ilGetInteger(IL_IMAGE_HEIGHT));
+  bits = static_cast<std::uint32_t>(ilGetInteger(IL_IMAGE_BITS_PER_PIXEL));
+  pixelFormat = static_cast<std::uint32_t>(ilGetInteger(IL_IMAGE_FORMAT));
+}
+
+void Image::clear() {
+  if (name != 0) ilDeleteImages(1, &name);
+  name = widthPixels = heightPixels = bits = pixelFormat = 0;
+}
+
+bool Image::bind() const {
+  if (name == 0) return false;
+  ilBindImage(name);
+  return true;
+}
+
+bool Image::save(std::uint32_t type, const std::string& path) {
+  std::remove(path.c_str());
+  if (!bind()) return false;
+  const bool saved = ilSave(type, path.c_str()) == IL_TRUE;
+  if (!saved) clearLibraryErrors();
+  return saved;
+}
+
+void Image::flip() {
+  if (bind()) iluFlipImage();
+}
+
+std::uint8_t* Image::data() const {
+  if (!bind()) return nullptr;
+  return ilGetData();
+}
+
+void Image::copyTo(void* dest, int pitch) const { copyTo(dest, pitch, heightPixels, rowBytes()); }
+
+void Image::copyTo(void* dest, int pitch, std::uint32_t maxRows, std::uint32_t maxRowBytes) const {
+  const std::uint32_t rowSize = rowBytes();
+  const std::uint32_t bytes = std::min(rowSize, maxRowBytes);
+  if (!dest || pitch < 0 || static_cast<std::uint32_t>(pitch) < bytes) return;
+  const std::uint8_t* source = data();
+  if (!source) return;
+  const std::uint32_t rows = std::min(heightPixels, maxRows);
+  auto* out = static_cast<std::uint8_t*>(dest);
+  for (std::uint32_t y = 0; y < rows; ++y) {
+    std::memcpy(out + std::size_t(y) * pitch, source + std::size_t(y) * rowSize, bytes);
+  }
+}
+
+void Image::copyFrom(const void* src, int pitch) {
+  const std::uint32_t rowSize = rowBytes();
+  if (!src || pitch < 0 || static_cast<std::uint32_t>(pitch) < rowSize) return;
+  std::uint8_t* target = data();
+  if (!target) return;
+  const auto* in = static_cast<const std::uint8_t*>(src);
+  for (std::uint32_t y = 0; y < heightPixels; ++y) {
+    std::memcpy(target + std::size_t(y) * rowSize, in + std::size_t(y) * pitch, rowSize);
+  }
+}
+
+void Image::convert(std::uint32_t target) {
+  if (target == pixelFormat || !bind()) return;
+  if (pixelFormat == ImageFormat::kHls) {
+    hlsToRgb(target);
+  } else if (target == ImageFormat::kHls) {
+    // Hue, saturation and lightness need three bytes per pixel.
+    if (bytesPerPixel() < 3) convert(ImageFormat::kRgb);
+    if (bytesPerPixel() < 3) return;
+    rgbToHls();
+    pixelFormat = ImageFormat::kHls;
+  } else {
+    ilConvertImage(target, IL_UNSIGNED_BYTE);
+    clearLibraryErrors();
+    bits = static_cast<std::uint32_t>(ilGetInteger(IL_IMAGE_BITS_PER_PIXEL));
+    pixelFormat = static_cast<std::uint32_t>(ilGetInteger(IL_IMAGE_FORMAT));
+  }
+}
+
+// Foley and van Dam's RGB to HLS, each of h, l, s scaled to a byte.
+void Image::rgbToHls() {
+  std::uint8_t* pixels = data();
+  if (!pixels) return;
+  const bool bgr = isBgrOrder(pixelFormat);
+  const std::uint32_t step = bytesPerPixel();
+  const std::size_t count = std::size_t(widthPixels) * heightPixels;
+  for (std::size_t i = 0; i < count; ++i) {
+    std::uint8_t* p = pixels + i * step;
+    const double c0 = p[0] * kByteToUnit, c1 = p[1] * kByteToUnit, c2 = p[2] * kByteToUnit;
+    const double r = bgr ? c2 : c0, g = c1, b = bgr ? c0 : c2;
+    const double M = std::max({r, g, b}), m = std::min({r, g, b});
+    const double l = (M + m) * 0.5;
+    double h = 0.0, s = 0.0;
+    const double d = M - m;
+    if (l > 0.0 && d > 0.0) {
+      s = l <= 0.5 ? d / (M + m) : d / (2.0 - M - m);
+      const double rc = (M - r) / d, gc = (M - g) / d, bc = (M - b) / d;
+      if (r == M) {
+        h = g == m ? 5.0 + bc : 1.0 - gc;
+      } else if (g == M) {
+        h = b == m ? 1.0 + rc : 3.0 - bc;
+      } else {
+        h = r == m ? 3.0 + gc : 5.0 - rc;
+      }
+      h *= kSixth;
+    }
+    p[0] = toByte(h);
+    p[1] = toByte(s);
+    p[2] = toByte(l);
+  }
+}
+
+// The inverse of rgbToHls. The pixels are written in the channel order the library holds them in,
+// and then converted by the library if the target differs, so the fields always describe the bytes.
+void Image::hlsToRgb(std::uint32_t target) {
+  std::uint8_t* pixels = data();
+  if (!pixels) return;
+  const std::uint32_t stored = static_cast<std::uint32_t>(ilGetInteger(IL_IMAGE_FORMAT));
+  const bool bgr = isBgrOrder(stored);
+  const std::uint32_t step = bytesPerPixel();
+  const std::size_t count = std::size_t(widthPixels) * heightPixels;
+  for (std::size_t i = 0; i < count; ++i) {
+    std::uint8_t* p = pixels + i * step;
+    const double h = p[0] * kByteToUnit, s = p[1] * kByteToUnit, l = p[2] * kByteToUnit;
+    const double v = l <= 0.5 ? l * (1.0 + s) : l + s - l * s;
+    double r = 0.0, g = 0.0, b = 0.0;
+    if (v > 0.0) {
+      const double m = 2.0 * l - v;
+      const double sv = (v - m) / v;
+      const double h6 = h * 6.0;
+      // Hue 1.0 (the byte 255, which pure red maps to) is the same angle as hue 0.
+      const int sextant = static_cast<int>(h6) % 6;
+      const double fract = h6 - static_cast<int>(h6);
+      const double vsf = v * sv * fract;
+      const double mid1 = m + vsf, mid2 = v - vsf;
+      switch (sextant) {
+        case 0: r = v; g = mid1; b = m; break;
+        case 1: r = mid2; g = v; b = m; break;
+        case 2: r = m; g = v; b = mid1; break;
+        case 3: r = m; g = mid2; b = v; break;
+        case 4: r = mid1; g = m; b = v; break;
+        default: r = v; g = m; b = mid2; break;
+      }
+    }
+    p[0] = toByte(bgr ? b : r);
+    p[1] = toByte(g);
+    p[2] = toByte(bgr ? r : b);
+  }
+  pixelFormat = stored;
+  if (target != stored) convert(target);
+}
+
+RefPtr<Image> Image::makeNormalMap(float scale, std::uint32_t format) const {
+  return ::makeNormalMap(*this, scale, format);
+}
