@@ -1,0 +1,70 @@
+#pragma once
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+
+#include "foundation/Clock.h"
+
+namespace testsupport {
+
+// A fresh directory below the system's temporary folder, removed with everything in it.
+class TempDir {
+ public:
+  TempDir() {
+    std::random_device device;
+    path_ = std::filesystem::temp_directory_path() /
+            ("testbed-foundation-" + std::to_string(::getpid()) + "-" + std::to_string(device()));
+    std::filesystem::create_directories(path_);
+  }
+  ~TempDir() {
+    std::error_code error;
+    std::filesystem::remove_all(path_, error);
+  }
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  std::string path() const { return path_.string(); }
+  // Writes text to the relative path below the directory, creating folders on the way.
+  std::string write(const std::string& relative, const std::string& text) const {
+    const std::filesystem::path file = path_ / relative;
+    std::filesystem::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary) << text;
+    return file.string();
+  }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// Changes the working directory for its lifetime.
+class ScopedWorkingDirectory {
+ public:
+  explicit ScopedWorkingDirectory(const std::string& directory)
+      : previous_(std::filesystem::current_path()) {
+    std::filesystem::current_path(directory);
+  }
+  ~ScopedWorkingDirectory() { std::filesystem::current_path(previous_); }
+
+ private:
+  std::filesystem::path previous_;
+};
+
+// Time under the test's control: every Clock reads nowMs while this lives.
+class ManualTime {
+ public:
+  ManualTime(double startMs = 1000.0) {
+    nowMs = startMs;
+    Clock::setTimeSource([] { return nowMs; });
+  }
+  ~ManualTime() { Clock::setTimeSource(nullptr); }
+  void set(double ms) { nowMs = ms; }
+  void advance(double ms) { nowMs += ms; }
+
+ private:
+  static inline double nowMs = 0.0;
+};
+
+}  // namespace testsupport
