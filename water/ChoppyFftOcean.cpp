@@ -13,19 +13,22 @@ ChoppyFftOcean::~ChoppyFftOcean() {
   FftPlan2D::release(dz);
 }
 
-void ChoppyFftOcean::store(std::uint32_t index, float kx, float kz, float kLength,
-                           Complex value) {
-  FftOcean::store(index, kx, kz, kLength, value);
+void ChoppyFftOcean::store(std::uint32_t index, float kx, float kz, float kLength, float real,
+                           float imag) {
+  FftOcean::store(index, kx, kz, kLength, real, imag);
+  float* x = reinterpret_cast<float*>(dx + index);
+  float* z = reinterpret_cast<float*>(dz + index);
   if (kLength == 0.0f) {
-    dx[index] = Complex(0.0f, 0.0f);
-    dz[index] = Complex(0.0f, 0.0f);
+    x[0] = x[1] = z[0] = z[1] = 0.0f;
     return;
   }
-  // value·(0, −k/|k|) = (value.imag·k/|k|, −value.real·k/|k|)
+  // value·(0, −k/|k|) = (imag·k/|k|, −real·k/|k|)
   const float ux = kx / kLength;
   const float uz = kz / kLength;
-  dx[index] = Complex(value.imag() * ux, -value.real() * ux);
-  dz[index] = Complex(value.imag() * uz, -value.real() * uz);
+  x[0] = imag * ux;
+  x[1] = -real * ux;
+  z[0] = imag * uz;
+  z[1] = -real * uz;
 }
 
 void ChoppyFftOcean::transform() {

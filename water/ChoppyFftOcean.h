@@ -15,7 +15,7 @@ class ChoppyFftOcean : public FftOcean {
   void setChoppiness(float value) { lambda = value; }
 
  protected:
-  void store(std::uint32_t index, float kx, float kz, float kLength, Complex value) override;
+  void store(std::uint32_t index, float kx, float kz, float kLength, float real, float imag) override;
   void transform() override;
 
  private:

@@ -35,7 +35,8 @@ class FftOcean {
 
  protected:
   // Receives the spectrum value of one cell and its wave vector.
-  virtual void store(std::uint32_t index, float kx, float kz, float kLength, Complex value);
+  // The value comes as two floats: a packed complex argument costs a stack round trip per cell.
+  virtual void store(std::uint32_t index, float kx, float kz, float kLength, float real, float imag);
   // Turns the stored spectrum into spatial fields.
   virtual void transform();
 
@@ -53,6 +54,10 @@ class FftOcean {
   std::uint32_t columns, rows;
   Complex* h0 = nullptr;
   Complex* h = nullptr;
-  std::vector<float> omega;  // ω(k) of every cell, fixed for the life of the ocean
+  // Per cell of rows 0..M/2 (the rows evaluate() visits): ω(k), fixed for the life of the ocean,
+  // and the phase factor of the current evaluation.
+  std::vector<double> omega;
+  std::vector<float> phaseCos;
+  std::vector<float> phaseSin;
   FftPlan2D plan;
 };

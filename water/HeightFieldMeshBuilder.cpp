@@ -105,10 +105,16 @@ void HeightFieldMeshBuilder::writePositions(float* out) const {
     const float z = z0 - static_cast<float>(r) * spacing;
     const std::uint32_t rowStart = r * columns;
     float* p = out + static_cast<std::size_t>(rowStart) * 3;
-    for (std::uint32_t c = 0; c < columns; ++c, p += 3) {
-      p[0] = x0 + static_cast<float>(c) * spacing;
-      p[1] = levels[source.get(c, r)];
-      p[2] = z;
+    // Heights a chunk at a time through the source's row reader, on the stack.
+    std::uint8_t chunk[256];
+    for (std::uint32_t start = 0; start < columns; start += 256) {
+      const std::uint32_t count = std::min<std::uint32_t>(256, columns - start);
+      source.readRow(start, r, count, chunk);
+      for (std::uint32_t c = 0; c < count; ++c, p += 3) {
+        p[0] = x0 + static_cast<float>(start + c) * spacing;
+        p[1] = levels[chunk[c]];
+        p[2] = z;
+      }
     }
     if (displacementX) {
       p = out + static_cast<std::size_t>(rowStart) * 3;

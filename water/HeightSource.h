@@ -1,4 +1,5 @@
 #pragma once
+#include <cmath>
 #include <cstdint>
 
 #include "foundation/RefCounted.h"
@@ -11,7 +12,18 @@ class HeightSource : public RefCounted {
   virtual std::uint32_t width() const = 0;
   virtual std::uint32_t height() const = 0;
 
+  // Heights of count cells of row y from column x0 on into out, as get() reads them; sources
+  // override it with a tight loop.
+  virtual void readRow(std::uint32_t x0, std::uint32_t y, std::uint32_t count, std::uint8_t* out) const {
+    for (std::uint32_t i = 0; i < count; ++i) out[i] = get(x0 + i, y);
+  }
+
   // Low 8 bits of trunc((value − min)·255 / range): values outside [min, max] wrap rather than
   // clamp. A zero range, NaN or a value beyond the integer range reads as 0.
-  static std::uint8_t quantise(float value, float min, float range);
+  static std::uint8_t quantise(float value, float min, float range) {
+    if (range == 0.0f) return 0;
+    const float scaled = (value - min) * 255.0f / range;
+    if (!(std::fabs(scaled) < 2147483520.0f)) return 0;
+    return static_cast<std::uint8_t>(static_cast<std::uint32_t>(static_cast<std::int32_t>(scaled)));
+  }
 };

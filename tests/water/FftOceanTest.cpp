@@ -32,8 +32,8 @@ class SingleWaveOcean : public FftOcean {
   SingleWaveOcean(std::uint32_t target) : FftOcean(kLog2, kLog2, 1.0f, 2.0f, 0.0f, kUnitPatch, kUnitPatch), target(target) {}
 
  protected:
-  void store(std::uint32_t index, float kx, float kz, float k, Complex) override {
-    FftOcean::store(index, kx, kz, k, index == target ? Complex(1.0f, 0.0f) : Complex(0.0f, 0.0f));
+  void store(std::uint32_t index, float kx, float kz, float k, float, float) override {
+    FftOcean::store(index, kx, kz, k, index == target ? 1.0f : 0.0f, 0.0f);
   }
 
  private:

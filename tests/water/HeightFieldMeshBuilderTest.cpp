@@ -8,6 +8,8 @@
 #include "water/ComplexHeightSource.h"
 #include "water/FloatHeightSource.h"
 #include "water/HeightFieldMeshBuilder.h"
+#include "water/ImageHeightSource.h"
+#include "image/Image.h"
 
 namespace {
 
@@ -264,6 +266,54 @@ TEST(HeightFieldMeshBuilder, MismatchedDisplacementIsIgnored) {
   ASSERT_TRUE(out.build(builder));
   EXPECT_FLOAT_EQ(out.positions[8 * 3], 1.0f);
   EXPECT_FLOAT_EQ(out.positions[8 * 3 + 2], -1.0f);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ImageHeightSource, ReadsTheFirstByteOfEachPixelWithRowZeroLastInMemory) {
+  // 2 × 2 RGB picture, memory rows (10, 20) then (30, 40) in the red channel.
+  const std::uint8_t rgb[12] = {10, 1, 2, 20, 3, 4, 30, 5, 6, 40, 7, 8};
+  RefPtr<Image> image = new Image(2, 2, ImageFormat::kRgb, rgb);
+  ASSERT_FALSE(image->isEmpty());
+  RefPtr<ImageHeightSource> source = new ImageHeightSource(image);
+  EXPECT_EQ(source->width(), 2u);
+  EXPECT_EQ(source->height(), 2u);
+  EXPECT_EQ(source->get(0, 0), 30);
+  EXPECT_EQ(source->get(1, 0), 40);
+  EXPECT_EQ(source->get(0, 1), 10);
+  EXPECT_EQ(source->get(1, 1), 20);
+  EXPECT_EQ(source->get(2, 1), 0);
+  // An empty image gives a grid the builder refuses.
+  RefPtr<ImageHeightSource> empty = new ImageHeightSource(RefPtr<Image>(new Image()));
+  EXPECT_EQ(empty->width(), 0u);
+  EXPECT_EQ(empty->get(0, 0), 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(HeightSource, RowReadsMatchSingleCellReads) {
+  const float floats[6] = {-60.0f, 0.0f, 60.0f, 61.0f, -61.0f, 30.0f};
+  const Complex complexes[6] = {{-60.0f, 1}, {0.0f, 2}, {60.0f, 3}, {61.0f, 4}, {-61.0f, 5}, {30.0f, 6}};
+  RefPtr<FloatHeightSource> floatSource = new FloatHeightSource(floats, 3, 2, -60.0f, 60.0f);
+  RefPtr<ComplexHeightSource> complexSource = new ComplexHeightSource(complexes, 3, 2, -60.0f, 60.0f);
+  for (const HeightSource* source : {static_cast<const HeightSource*>(floatSource.get()),
+                                     static_cast<const HeightSource*>(complexSource.get())}) {
+    for (std::uint32_t y = 0; y < 3; ++y) {
+      std::uint8_t row[4] = {9, 9, 9, 9};
+      source->readRow(1, y, 4, row);  // runs past the last column
+      for (std::uint32_t i = 0; i < 4; ++i) EXPECT_EQ(row[i], source->get(1 + i, y)) << y << "," << i;
+    }
+  }
+  const std::uint8_t expected[2] = {255, 1};
+  std::uint8_t row[2];
+  floatSource->readRow(2, 0, 1, row);
+  floatSource->readRow(0, 1, 1, row + 1);
+  EXPECT_EQ(row[0], expected[0]);
+  EXPECT_EQ(row[1], expected[1]);
 }
 
 }  // namespace
