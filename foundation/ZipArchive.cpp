@@ -4,12 +4,14 @@
 
 #include <unzip.h>
 
+#include "foundation/FileResolver.h"
+
 namespace {
 // minizip compares names without regard to case with value 2 on this platform; 0 is exact.
 constexpr int kCaseInsensitive = 2;
 }  // namespace
 
-ZipArchive::ZipArchive(const std::string& path) : handle(unzOpen(path.c_str())) {}
+ZipArchive::ZipArchive(const std::string& path) : handle(unzOpen(resolveFilePath(path).c_str())) {}
 
 ZipArchive::~ZipArchive() { close(); }
 

@@ -6,6 +6,7 @@
 // through the results only; callers decide what to log.
 class ZipArchive {
  public:
+  // The path is found without regard to letter case, like every file the engine opens.
   explicit ZipArchive(const std::string& path);
   ~ZipArchive();
   ZipArchive(const ZipArchive&) = delete;

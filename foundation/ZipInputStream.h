@@ -8,7 +8,7 @@ class ZipArchive;
 
 // An input stream over one zip archive member. A stream whose member could not be opened is in the
 // fail state. The archive lets one member be open at a time, so a second stream on the same
-// archive fails until the first is closed or destroyed.
+// archive fails until the first is closed or destroyed. The archive must outlive its streams.
 class ZipInputStream : public std::istream {
  public:
   ZipInputStream();

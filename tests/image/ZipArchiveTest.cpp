@@ -308,3 +308,14 @@ TEST(ZipStreamBufTextTest, StoredMembersReadLikeDeflatedOnes) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ZipArchivePathTest, ArchivePathIsFoundWithoutRegardToCase) {
+  const std::string path = testfiles::scratchPath("Game.PK3");
+  ASSERT_TRUE(testfiles::writeZip(path, {{"x.txt", testfiles::toBytes("x")}}));
+  ZipArchive archive(testfiles::scratchPath("game.pk3"));
+  EXPECT_TRUE(archive.isOpen());
+}
+
+}  // namespace
