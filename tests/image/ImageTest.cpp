@@ -116,6 +116,27 @@ TEST(ImageTest, LoadsTgaBmpFilesInTheirOwnRowOrder) {
   }
 }
 
+TEST(ImageTest, ColourMappedTgaArrivesAsTrueColour) {
+  // Type 1: a colour map of two 24-bit entries (B, G, R), then one index byte per pixel.
+  Bytes tga = tgaHeader(1, 3, 1, 8);
+  tga[1] = 1;   // has a colour map
+  tga[5] = 2;   // two entries
+  tga[7] = 24;  // bits per entry
+  tga = concat(tga, {10, 20, 30, 40, 50, 60, 1, 0, 1});
+  const std::string path = testfiles::scratchPath("mapped.tga");
+  testfiles::writeFile(path, tga);
+  Image image(path);
+  ASSERT_EQ(image.width(), 3u);
+  EXPECT_GE(image.bitsPerPixel(), 24u);
+  const std::uint8_t* first = pixelAt(image, 0, 0);
+  const std::uint8_t* second = pixelAt(image, 1, 0);
+  const bool bgr = image.format() == ImageFormat::kBgr || image.format() == ImageFormat::kBgra;
+  EXPECT_EQ(first[bgr ? 0 : 2], 40);
+  EXPECT_EQ(first[1], 50);
+  EXPECT_EQ(second[bgr ? 0 : 2], 10);
+  EXPECT_EQ(second[1], 20);
+}
+
 TEST(ImageTest, JpegKeepsItsTopRowFirst) {
   const std::string path = testfiles::scratchPath("halves.jpg");
   ASSERT_TRUE(redOverBlue()->save(ImageFileType::kJpg, path));

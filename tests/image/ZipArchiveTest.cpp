@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -316,6 +317,60 @@ TEST(ZipArchivePathTest, ArchivePathIsFoundWithoutRegardToCase) {
   ASSERT_TRUE(testfiles::writeZip(path, {{"x.txt", testfiles::toBytes("x")}}));
   ZipArchive archive(testfiles::scratchPath("game.pk3"));
   EXPECT_TRUE(archive.isOpen());
+}
+
+}  // namespace
+
+namespace {
+
+std::string foldCarriageReturns(const std::string& text) {
+  std::string folded;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    folded.push_back(text[i]);
+  }
+  return folded;
+}
+
+// Members of random CR, LF and letters, sized around the buffer's multiples, read in text mode
+// with get, getline and read; all must agree with folding the whole member at once.
+TEST(ZipStreamBufTextTest, TextModeMatchesFoldingTheWholeMember) {
+  std::mt19937 random(1234);
+  const char alphabet[] = {'\r', '\n', 'a', 'b', '\r', '\r'};
+  std::vector<testfiles::Member> members;
+  std::vector<std::string> originals;
+  for (int i = 0; i < 24; ++i) {
+    const std::size_t size = ZipStreamBuf::kBufferSize * (1 + i % 3) - 3 + random() % 7;
+    std::string text;
+    for (std::size_t k = 0; k < size; ++k) text.push_back(alphabet[random() % sizeof alphabet]);
+    originals.push_back(text);
+    members.push_back({"m" + std::to_string(i) + ".txt", toBytes(text)});
+  }
+  const std::string path = testfiles::scratchPath("random_text.zip");
+  ASSERT_TRUE(testfiles::writeZip(path, members));
+  ZipArchive archive(path);
+  for (std::size_t i = 0; i < members.size(); ++i) {
+    const std::string expected = foldCarriageReturns(originals[i]);
+    {
+      ZipInputStream stream(archive, members[i].name);
+      EXPECT_TRUE(readAll(stream) == expected) << members[i].name;
+    }
+    {
+      ZipInputStream stream(archive, members[i].name);
+      std::string joined, line;
+      while (std::getline(stream, line)) joined += line + "\n";
+      const bool endsInNewline = !expected.empty() && expected.back() == '\n';
+      if (!endsInNewline && !joined.empty()) joined.pop_back();
+      EXPECT_TRUE(joined == expected) << members[i].name;
+    }
+    {
+      ZipInputStream stream(archive, members[i].name);
+      std::string got(expected.size() + 10, '\0');
+      stream.read(got.data(), static_cast<std::streamsize>(got.size()));
+      got.resize(static_cast<std::size_t>(stream.gcount()));
+      EXPECT_TRUE(got == expected) << members[i].name;
+    }
+  }
 }
 
 }  // namespace
