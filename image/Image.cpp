@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <istream>
 #include <vector>
 
 #include "foundation/FileResolver.h"
@@ -69,6 +70,20 @@ bool withinLimit(std::uint32_t width, std::uint32_t height) {
   return width <= Image::kMaxDimension && height <= Image::kMaxDimension;
 }
 
+// Reads at most limit bytes in chunks, so memory follows the bytes that really arrive rather than
+// a size a damaged header or directory claims.
+void readUpTo(std::istream& in, std::size_t limit, std::vector<unsigned char>& bytes) {
+  constexpr std::size_t kChunk = 1u << 20;
+  bytes.clear();
+  while (bytes.size() < limit && in) {
+    const std::size_t start = bytes.size();
+    const std::size_t want = std::min(kChunk, limit - start);
+    bytes.resize(start + want);
+    in.read(reinterpret_cast<char*>(bytes.data() + start), static_cast<std::streamsize>(want));
+    bytes.resize(start + static_cast<std::size_t>(in.gcount()));
+  }
+}
+
 std::uint8_t toByte(double unit) { return static_cast<std::uint8_t>(unit * 255.0); }
 
 }  // namespace
@@ -94,9 +109,7 @@ Image::Image(const std::string& path) {
   initialiseLibrary();
   std::ifstream file;
   std::vector<unsigned char> bytes;
-  if (openInputFile(file, path, std::ios::binary)) {
-    bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-  }
+  if (openInputFile(file, path, std::ios::binary)) readUpTo(file, kMaxEncodedBytes, bytes);
   if (bytes.empty()) {
     logNotFound(path);
     return;
@@ -114,9 +127,8 @@ Image::Image(ZipArchive& archive, const std::string& memberName) {
     logNotFound(memberName);
     return;
   }
-  std::vector<unsigned char> bytes(static_cast<std::size_t>(size));
-  stream.read(reinterpret_cast<char*>(bytes.data()), size);
-  bytes.resize(static_cast<std::size_t>(stream.gcount()));
+  std::vector<unsigned char> bytes;
+  readUpTo(stream, static_cast<std::size_t>(size), bytes);
   decode(bytes.data(), bytes.size(), memberName, IL_TYPE_UNKNOWN);
 }
 
