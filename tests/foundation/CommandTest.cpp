@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <memory>
 #include <string>
 
@@ -26,6 +28,8 @@ struct ArgumentCase {
   const char* name;
   const char* value;
 };
+
+void PrintTo(const ArgumentCase& c, std::ostream* os) { *os << '"' << c.arguments << '"'; }
 
 class SetArguments : public ::testing::TestWithParam<ArgumentCase> {};
 
@@ -72,6 +76,8 @@ struct LineCase {
   bool skip;
   bool hasCommand;
 };
+
+void PrintTo(const LineCase& c, std::ostream* os) { *os << '"' << (c.line ? c.line : "(null)") << '"'; }
 
 class CommandLineParse : public ::testing::TestWithParam<LineCase> {};
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <cstring>
 #include <functional>
 #include <set>
@@ -76,6 +78,8 @@ struct KeyRow {
   std::uint8_t scanCode;
   const char* name;
 };
+
+void PrintTo(const KeyRow& c, std::ostream* os) { *os << c.name << " (" << c.code << ")"; }
 
 class KeyTable : public ::testing::TestWithParam<KeyRow> {};
 

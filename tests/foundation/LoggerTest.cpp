@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -19,6 +21,8 @@ struct PrefixCase {
   double seconds;
   const char* expected;
 };
+
+void PrintTo(const PrefixCase& c, std::ostream* os) { *os << "level " << c.level << ", " << c.seconds << " s"; }
 
 class LoggerPrefix : public ::testing::TestWithParam<PrefixCase> {};
 

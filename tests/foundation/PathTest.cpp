@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <filesystem>
 
 #include "TestSupport.h"
@@ -15,6 +17,8 @@ struct SplitCase {
   const char* name;
   const char* extension;
 };
+
+void PrintTo(const SplitCase& c, std::ostream* os) { *os << '"' << c.text << '"'; }
 
 class PathSplit : public ::testing::TestWithParam<SplitCase> {};
 
@@ -97,6 +101,8 @@ struct MakeCase {
   const char* extension;
   const char* expected;
 };
+
+void PrintTo(const MakeCase& c, std::ostream* os) { *os << c.drive << "|" << c.directory << "|" << c.name << "|" << c.extension; }
 
 class MakePath : public ::testing::TestWithParam<MakeCase> {};
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <climits>
 #include <sstream>
 
@@ -79,6 +81,8 @@ struct SplitCase {
   const char* word;
   const char* rest;
 };
+
+void PrintTo(const SplitCase& c, std::ostream* os) { *os << '"' << c.text << '"'; }
 
 class SplitFirstWord : public ::testing::TestWithParam<SplitCase> {};
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <vector>
 
 #include "TestSupport.h"
@@ -112,6 +114,8 @@ struct ScaleCase {
   double expectedGameAdvance;
 };
 
+void PrintTo(const ScaleCase& c, std::ostream* os) { *os << "scale " << c.scale; }
+
 class GameClockScale : public TimerTest, public ::testing::WithParamInterface<ScaleCase> {};
 
 TEST_P(GameClockScale, AdvancesByTheScaledTimerDelta) {
@@ -140,6 +144,8 @@ struct FpsCase {
   std::vector<double> frameTimes;
   unsigned expectedFps;
 };
+
+void PrintTo(const FpsCase& c, std::ostream* os) { *os << c.description; }
 
 class FrameStatsFps : public ::testing::TestWithParam<FpsCase> {};
 

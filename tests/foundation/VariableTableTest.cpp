@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <optional>
 #include <string>
 
@@ -14,6 +16,8 @@ struct GrammarCase {
   const char* name;
   std::optional<std::string> value;  // nullopt: the line leaves the name unset
 };
+
+void PrintTo(const GrammarCase& c, std::ostream* os) { *os << '"' << c.line << '"'; }
 
 class SettingsGrammar : public ::testing::TestWithParam<GrammarCase> {};
 
@@ -145,6 +149,8 @@ struct FloatCase {
   const char* text;
   double expected;
 };
+
+void PrintTo(const FloatCase& c, std::ostream* os) { *os << '"' << c.text << '"'; }
 
 class VariableAsFloat : public ::testing::TestWithParam<FloatCase> {};
 
