@@ -48,9 +48,14 @@ void Color::toFloats(float out[4]) const {
 }
 
 Color Color::lerp(const Color& a, const Color& b, float t) {
-  float fa[4], fb[4], r[4];
+  float fa[4], fb[4];
   a.toFloats(fa);
   b.toFloats(fb);
-  for (int i = 0; i < 4; ++i) r[i] = fa[i] * (1.0f - t) + fb[i] * t;
-  return Color(r[0], r[1], r[2], r[3]);
+  std::uint32_t packedValue = 0;
+  for (int i = 0; i < 4; ++i) {
+    // Equal channels are kept as they are: the float round trip could lose the last step.
+    const std::uint32_t c = a.channel(i) == b.channel(i) ? a.channel(i) : toByte(fa[i] * (1.0f - t) + fb[i] * t);
+    packedValue |= c << (24 - 8 * i);
+  }
+  return Color(packedValue);
 }

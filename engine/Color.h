@@ -24,7 +24,7 @@ struct Color {
   std::uint8_t channel(int index) const { return static_cast<std::uint8_t>(value >> (24 - 8 * (index & 3))); }
   // r, g, b, a as floats in [0, 1].
   void toFloats(float out[4]) const;
-  // Channel by channel on the float values.
+  // Channel by channel on the float values; a channel equal in both is kept exactly.
   static Color lerp(const Color& a, const Color& b, float t);
 
   friend bool operator==(const Color&, const Color&) = default;
