@@ -1,0 +1,31 @@
+#pragma once
+#include "foundation/KeyAction.h"
+#include "foundation/RepeatAction.h"
+#include "water/ChoppyFftOcean.h"
+#include "water/ComplexHeightSource.h"
+#include "water/HeightFieldMeshBuilder.h"
+#include "water/WaterContext.h"
+
+// The FFT ocean: a 64 × 64 choppy spectrum ocean evaluated at the timer's time every frame and
+// drawn as one environment-mapped grid. W and S scale the heights, D and A the choppiness.
+class ChoppyWavesContext : public WaterContext {
+ public:
+  ChoppyWavesContext();
+
+  void init() override;
+  void update() override;
+  void release() override {}
+
+  const ChoppyFftOcean& fftOcean() const { return ocean; }
+  Mesh* mesh() const { return oceanMesh.get(); }
+
+ private:
+  ChoppyFftOcean ocean;
+  RefPtr<ComplexHeightSource> source;
+  HeightFieldMeshBuilder builder;
+  RefPtr<Mesh> oceanMesh;
+  KeyAction keyD;
+  KeyAction keyA;
+  RepeatAction repeatD;
+  RepeatAction repeatA;
+};
