@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct LwsKey {
+    float timeS;
+    float value;
+    float inTangent;
+    float outTangent;
+};
+
+struct LwsObject {
+    std::string file;                  // object file name, looked up beside the scene
+    std::vector<LwsKey> channels[9];   // position x y z, heading pitch bank (radians), scale x y z
+    int parent = -1;                   // index of the parent object
+};
+
+// LightWave scene text, "LWSC" version 3: per object a "LoadObjectLayer" line, an "ObjectMotion"
+// block of nine "Channel" envelopes whose "Key" lines hold value, time, span type and five
+// parameters (the fourth and fifth being the incoming and outgoing tangents), and a "ParentItem"
+// line for children. Parentless objects are written after every child so that each "ParentItem"
+// directly follows its object's channels.
+class LwsWriter {
+public:
+    static std::string write(const std::vector<LwsObject>& objects, int lastFrame, int framesPerSecond);
+
+    // Catmull-Rom style tangents in value units per span, zero at both ends.
+    static std::vector<LwsKey> smoothKeys(const std::vector<std::pair<float, float>>& timeValue);
+
+    // The item number a "ParentItem" line gives for object `index`: 1 then seven hex digits.
+    static std::string itemNumber(int index);
+};
