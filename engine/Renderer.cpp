@@ -1,0 +1,125 @@
+#include "engine/Renderer.h"
+
+#include <sstream>
+#include <vector>
+
+#include "engine/Camera.h"
+#include "engine/Material.h"
+#include "engine/MeshInstance.h"
+#include "engine/Model.h"
+#include "engine/Scene.h"
+#include "engine/SceneNode.h"
+#include "engine/ShadowVolume.h"
+#include "foundation/FrameStats.h"
+
+namespace {
+
+// Kept from first need until the program ends.
+Camera& defaultCamera() {
+  static Camera camera(new SceneNode());
+  return camera;
+}
+
+Material& defaultMaterial() {
+  static RefPtr<Material> material(new Material(1));
+  return *material;
+}
+
+struct ShadowEntry {
+  Matrix34 transform;
+  const ShadowVolume* volume;
+};
+
+// Adds the instance to the visible list when its world bounds touch the frustum, and rebuilds and
+// collects its shadow whatever the visibility: a caster outside the view still shadows into it.
+void collect(Camera& camera, MeshInstance& instance, bool objectVisible,
+             std::vector<MeshInstance*>& visible, std::vector<ShadowEntry>& shadows) {
+  if (objectVisible) {
+    const BoundingSphere& bounds = instance.worldBounds();
+    if (camera.classifySphere(bounds.center, bounds.radius) != 0) visible.push_back(&instance);
+  }
+  if (instance.castsShadow() && instance.node()) {
+    instance.updateShadow();
+    shadows.push_back({instance.node()->world(), instance.shadow()});
+  }
+}
+
+}  // namespace
+
+Renderer::Renderer(const Color& clearColor) : background(clearColor) {}
+
+Renderer::~Renderer() = default;
+
+void Renderer::setWorldTransform(const Matrix34& m) { setWorldMatrix(m.toMatrix44().data()); }
+
+void Renderer::drawStats(const FrameStats& stats) {
+  std::ostringstream text;
+  text << "Fps: " << stats.fps() << "\nVertices: " << stats.lastVertices()
+       << "\nTriangles: " << stats.lastTriangles();
+  printText(5, 30, text.str());
+}
+
+void Renderer::applyCamera(Camera& camera) {
+  currentCamera = &camera;
+  const Matrix34 view = camera.node()->world().rigidInverse();
+  setViewMatrix(view.toMatrix44().data());
+  const auto projection = camera.projectionMatrix();
+  setProjectionMatrix(projection.data());
+}
+
+void Renderer::renderScene(Scene& scene) {
+  Camera& camera = scene.camera() ? *scene.camera() : defaultCamera();
+  applyCamera(camera);
+
+  for (const RefPtr<Light>& light : scene.lights()) {
+    if (light) addLight(*light);
+  }
+
+  std::vector<MeshInstance*> visible;
+  std::vector<ShadowEntry> shadows;
+  for (const RefPtr<Model>& object : scene.objects()) {
+    if (!object) continue;
+    const BoundingSphere& bounds = object->bounds();
+    const bool objectVisible = camera.classifySphere(bounds.center, bounds.radius) != 0;
+    for (const RefPtr<MeshInstance>& instance : object->instances()) {
+      if (instance) collect(camera, *instance, objectVisible, visible, shadows);
+    }
+  }
+  for (const RefPtr<MeshInstance>& instance : scene.instances()) {
+    if (instance) collect(camera, *instance, true, visible, shadows);
+  }
+
+  auto drawInstance = [this](MeshInstance& instance, int shadowPass) {
+    if (!instance.mesh()) return;
+    if (instance.node()) {
+      setWorldTransform(instance.node()->world());
+    } else {
+      setWorldTransform(Matrix34::identity());
+    }
+    Material& material = instance.material() ? *instance.material() : defaultMaterial();
+    material.setInstance(&instance);
+    if (shadowPass == 1) material.setAmbientPass(true);
+    if (shadowPass == 2) material.setLitPass(true);
+    setMaterial(&material);
+    applyRenderFlags(instance.renderFlags());
+    drawMesh(*instance.mesh());
+    material.setAmbientPass(false);
+    material.setLitPass(false);
+  };
+
+  if (shadows.empty()) {
+    for (MeshInstance* instance : visible) drawInstance(*instance, 0);
+    return;
+  }
+  for (MeshInstance* instance : visible) drawInstance(*instance, 1);
+  for (const ShadowEntry& entry : shadows) {
+    setWorldTransform(entry.transform);
+    drawShadowVolume(*entry.volume);
+  }
+  for (MeshInstance* instance : visible) drawInstance(*instance, 2);
+}
+
+RefPtr<Renderer>& rendererHolder() {
+  static RefPtr<Renderer> holder;
+  return holder;
+}
