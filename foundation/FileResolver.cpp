@@ -40,8 +40,8 @@ std::vector<std::string> splitComponents(const std::string& path) {
   return components;
 }
 
-// Entries of directory whose names equal component without regard to case, exact match first.
-std::vector<std::string> candidates(const std::string& directory, const std::string& component) {
+// Entries of directory, other than component itself, whose names equal it without regard to case.
+std::vector<std::string> caseFoldedNames(const std::string& directory, const std::string& component) {
   std::vector<std::string> names;
   const std::string listed = directory.empty() ? std::string(".") : directory;
   std::error_code error;
@@ -53,7 +53,6 @@ std::vector<std::string> candidates(const std::string& directory, const std::str
     if (entry != component && equalsIgnoringCase(entry, component)) names.push_back(entry);
   }
   std::sort(names.begin(), names.end());
-  if (exists(directory + component)) names.insert(names.begin(), component);
   return names;
 }
 
@@ -70,7 +69,11 @@ bool resolveFrom(const std::string& prefix, const std::vector<std::string>& comp
   if (component == "." || component == "..") {
     return resolveFrom(prefix + component + separator, components, index + 1, result);
   }
-  for (const std::string& name : candidates(prefix, component)) {
+  // The exact name first; the folder is listed only when that way leads nowhere.
+  if (exists(prefix + component) &&
+      resolveFrom(prefix + component + separator, components, index + 1, result))
+    return true;
+  for (const std::string& name : caseFoldedNames(prefix, component)) {
     if (resolveFrom(prefix + name + separator, components, index + 1, result)) return true;
   }
   return false;
