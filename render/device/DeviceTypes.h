@@ -145,7 +145,13 @@ constexpr std::uint32_t D3DTOP_MODULATE2X = 5;
 constexpr std::uint32_t D3DTOP_MODULATE4X = 6;
 constexpr std::uint32_t D3DTOP_ADD = 7;
 constexpr std::uint32_t D3DTOP_ADDSIGNED = 8;
+constexpr std::uint32_t D3DTOP_ADDSIGNED2X = 9;
 constexpr std::uint32_t D3DTOP_SUBTRACT = 10;
+constexpr std::uint32_t D3DTOP_ADDSMOOTH = 11;
+constexpr std::uint32_t D3DTOP_BLENDDIFFUSEALPHA = 12;
+constexpr std::uint32_t D3DTOP_BLENDTEXTUREALPHA = 13;
+constexpr std::uint32_t D3DTOP_BLENDFACTORALPHA = 14;
+constexpr std::uint32_t D3DTOP_BLENDCURRENTALPHA = 16;
 constexpr std::uint32_t D3DTOP_DOTPRODUCT3 = 24;
 
 // ---- Texture arguments (D3DTA).

@@ -1,0 +1,18 @@
+#include "render/device/GlResource.h"
+
+#include "render/device/GlDevice.h"
+
+GlResource::GlResource(GlDevice* owner) : device(owner) {
+  if (device) device->adoptResource(this);
+}
+
+GlResource::~GlResource() {
+  // Derived destructors free their GL names; here only the registration goes.
+  if (device) device->forgetResource(this);
+}
+
+void GlResource::detach() {
+  if (!device) return;
+  freeGl();
+  device = nullptr;
+}

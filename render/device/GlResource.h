@@ -1,0 +1,22 @@
+#pragma once
+
+class GlDevice;
+
+// The GL side of a device object. The device keeps a list of its live resources; when the device
+// is destroyed first, it detaches them: their GL names are deleted and later calls fail.
+class GlResource {
+ public:
+  explicit GlResource(GlDevice* owner);
+  virtual ~GlResource();
+
+  GlResource(const GlResource&) = delete;
+  GlResource& operator=(const GlResource&) = delete;
+
+  // Frees the GL objects (the owner's context is current) and forgets the owner.
+  void detach();
+
+ protected:
+  virtual void freeGl() = 0;
+
+  GlDevice* device;  // null once detached
+};
