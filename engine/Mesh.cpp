@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstring>
 #include <map>
-#include <unordered_map>
 
 #include "engine/MathConstants.h"
 #include "foundation/Logger.h"
@@ -54,13 +53,16 @@ struct EdgeKey {
 };
 
 struct EdgeKeyHash {
+  static std::uint64_t mix(std::uint64_t h) {
+    h ^= h >> 33;
+    h *= 0xFF51AFD7ED558CCDull;
+    h ^= h >> 33;
+    h *= 0xC4CEB9FE1A85EC53ull;
+    return h ^ (h >> 33);
+  }
   std::size_t operator()(const EdgeKey& k) const {
-    std::uint64_t h = 0x9E3779B97F4A7C15ull;
-    for (std::uint32_t b : k.bits) {
-      h ^= b;
-      h *= 0xBF58476D1CE4E5B9ull;
-      h ^= h >> 29;
-    }
+    std::uint64_t h = 0;
+    for (int i = 0; i < 6; i += 2) h = mix(h ^ (std::uint64_t(k.bits[i]) << 32 | k.bits[i + 1]));
     return static_cast<std::size_t>(h);
   }
 };
@@ -322,23 +324,47 @@ bool Mesh::buildAdjacency() {
     return false;
   }
   const std::vector<Vector3>& p = frames[0].positions;
-  // Directed edge (start, end) → triangles having it, in ascending order.
-  std::unordered_map<EdgeKey, std::vector<std::uint16_t>, EdgeKeyHash> edges;
-  edges.reserve(tris * 3);
-  for (std::uint32_t t = 0; t < tris; ++t)
-    for (int e = 0; e < 3; ++e)
-      edges[edgeKey(p[corner(t, e)], p[corner(t, (e + 1) % 3)])].push_back(static_cast<std::uint16_t>(t));
+  const std::uint32_t slots = tris * 3;  // edge slot 3t + e runs from corner e to corner e + 1
+  const auto from = [&](std::uint32_t slot) -> const Vector3& { return p[corner(slot / 3, slot % 3)]; };
+  const auto to = [&](std::uint32_t slot) -> const Vector3& { return p[corner(slot / 3, (slot % 3 + 1) % 3)]; };
 
-  adjacencyArray.assign(tris * 3, kNoNeighbour);
-  for (std::uint32_t t = 0; t < tris; ++t) {
-    for (int e = 0; e < 3; ++e) {
-      const auto it = edges.find(edgeKey(p[corner(t, (e + 1) % 3)], p[corner(t, e)]));
-      if (it == edges.end()) continue;
-      for (std::uint16_t u : it->second) {
-        if (u != t) {
-          adjacencyArray[t * 3 + e] = u;
-          break;
-        }
+  // Open-addressing table of directed edges keyed by their end positions (bit-identical). Each entry
+  // is the first slot along that edge; later slots along it are chained in ascending order.
+  constexpr std::uint32_t kEnd = 0xFFFFFFFFu;
+  std::uint32_t capacity = 16;
+  while (capacity < slots * 2) capacity <<= 1;
+  const std::uint32_t mask = capacity - 1;
+  std::vector<std::uint32_t> table(capacity, kEnd), nextSlot(slots, kEnd), tailSlot(slots, kEnd);
+  const auto hashOf = [](const Vector3& a, const Vector3& b) {
+    return EdgeKeyHash()(edgeKey(a, b));
+  };
+  // Index of the table entry for edge (a, b): the entry holding it, or the empty entry where it goes.
+  const auto locate = [&](const Vector3& a, const Vector3& b) {
+    std::uint32_t i = static_cast<std::uint32_t>(hashOf(a, b)) & mask;
+    while (table[i] != kEnd && !(bitEqual(from(table[i]), a) && bitEqual(to(table[i]), b))) i = (i + 1) & mask;
+    return i;
+  };
+
+  for (std::uint32_t slot = 0; slot < slots; ++slot) {
+    const std::uint32_t i = locate(from(slot), to(slot));
+    if (table[i] == kEnd) {
+      table[i] = slot;
+      tailSlot[slot] = slot;
+    } else {
+      const std::uint32_t head = table[i];
+      nextSlot[tailSlot[head]] = slot;
+      tailSlot[head] = slot;
+    }
+  }
+
+  adjacencyArray.assign(slots, kNoNeighbour);
+  for (std::uint32_t slot = 0; slot < slots; ++slot) {
+    const std::uint32_t t = slot / 3;
+    // The first triangle other than t running the same edge the other way.
+    for (std::uint32_t other = table[locate(to(slot), from(slot))]; other != kEnd; other = nextSlot[other]) {
+      if (other / 3 != t) {
+        adjacencyArray[slot] = static_cast<std::uint16_t>(other / 3);
+        break;
       }
     }
   }
