@@ -98,10 +98,22 @@ std::vector<std::string> readLines(const std::string& path) {
   return lines;
 }
 
-int runProbe(const std::string& directory, const std::string& marker) {
+int runProbe(const std::string& directory, const std::string& arguments) {
   const std::string command =
-      "cd '" + directory + "' && '" LOG_PROBE_PATH "' " + marker + " 2>/dev/null";
+      "cd '" + directory + "' && '" LOG_PROBE_PATH "' " + arguments + " 2>/dev/null";
   return std::system(command.c_str());
+}
+
+// The log lines after the banner, the application path and the probe's two lines, without stamps.
+std::vector<std::string> linesAfterProbe(const std::string& directory) {
+  std::vector<std::string> lines = readLines(directory + "/GameEngine.log");
+  std::vector<std::string> texts;
+  for (std::size_t i = 6; i < lines.size(); ++i) {
+    const std::size_t stamp = lines[i].find("s: ");
+    const std::size_t tagEnd = lines[i].find(" @ ");
+    texts.push_back(lines[i].substr(0, tagEnd) + ": " + lines[i].substr(stamp + 3));
+  }
+  return texts;
 }
 
 TEST(LogFile, HoldsBannerPathAndOnlyTheLastRun) {
@@ -125,6 +137,35 @@ TEST(LogFile, HoldsBannerPathAndOnlyTheLastRun) {
   EXPECT_TRUE(std::regex_match(lines[5], std::regex("INFO @ " + stamp + "path length " +
                                                     std::to_string(cwd.size() + 1))))
       << lines[5];
+}
+
+TEST(LogFile, SettingsLoadingIsLoggedOnlyForASetFile) {
+  testsupport::TempDir dir;
+  dir.write("Test.set", "set a 1\nset b 2\n");
+  dir.write("Test.txt", "set a 1\n");
+  ASSERT_EQ(runProbe(dir.path(), "s settings Test.set"), 0);
+  EXPECT_EQ(linesAfterProbe(dir.path()),
+            (std::vector<std::string>{"INFO: Loading settings from \"Test.set\"", "INFO: variables 2"}));
+  ASSERT_EQ(runProbe(dir.path(), "s settings Missing.set"), 0);
+  EXPECT_EQ(linesAfterProbe(dir.path()),
+            (std::vector<std::string>{"INFO: Loading settings from \"Missing.set\"",
+                                      "INFO: variables 0"}));
+  ASSERT_EQ(runProbe(dir.path(), "s settings Test.txt"), 0);
+  EXPECT_EQ(linesAfterProbe(dir.path()), (std::vector<std::string>{"INFO: variables 0"}));
+}
+
+TEST(LogFile, MalformedScriptLinesAreLoggedWithTheirNumbers) {
+  testsupport::TempDir dir;
+  dir.write("tour.txt", "# tour\n1 key down A\n2 key hop A\n\n5 mouse wheel\n");
+  ASSERT_EQ(runProbe(dir.path(), "s script tour.txt"), 0);
+  EXPECT_EQ(linesAfterProbe(dir.path()),
+            (std::vector<std::string>{"ERROR: Input script line 3 not understood: \"2 key hop A\"",
+                                      "ERROR: Input script line 5 not understood: \"5 mouse wheel\"",
+                                      "INFO: events 1"}));
+  ASSERT_EQ(runProbe(dir.path(), "s script absent.txt"), 0);
+  EXPECT_EQ(linesAfterProbe(dir.path()),
+            (std::vector<std::string>{"ERROR: Couldn't open input script \"absent.txt\"",
+                                      "INFO: events 0"}));
 }
 
 TEST(LogFile, AnUnwritableLogIsIgnored) {
