@@ -266,6 +266,7 @@ void GlDevice::freeBackBuffer() {
 }
 
 bool GlDevice::resizeWindow(int width, int height) {
+  makeCurrent();
   if (width <= 0 || height <= 0) return false;
   windowWidth = width;
   windowHeight = height;
@@ -311,6 +312,7 @@ int GlDevice::checkDepthStencilFormat(std::uint32_t adapter, std::uint32_t devic
 
 int GlDevice::createDevice(std::uint32_t adapter, std::uint32_t deviceType, std::uint32_t,
                            const D3DPRESENT_PARAMETERS& params) {
+  makeCurrent();
   if (created || adapter != 0 || deviceType != D3DDEVTYPE_HAL || !params.Windowed)
     return D3DERR_INVALIDCALL;
   if (params.BackBufferFormat != D3DFMT_UNKNOWN && params.BackBufferFormat != D3DFMT_X8R8G8B8 &&
@@ -340,6 +342,10 @@ int GlDevice::createDevice(std::uint32_t adapter, std::uint32_t deviceType, std:
   return D3D_OK;
 }
 
+void GlDevice::makeCurrent() {
+  if (headless) headless->makeCurrent();
+}
+
 void GlDevice::invalidateGlState() {
   programDirty = uniformsDirty = rasterDirty = layoutDirty = indicesDirty = true;
   vertexArrayDirty = true;
@@ -351,6 +357,7 @@ void GlDevice::invalidateGlState() {
 // ---- Frame.
 
 int GlDevice::clear(std::uint32_t flags, std::uint32_t color, float z, std::uint32_t stencil) {
+  makeCurrent();
   if (!created) return D3DERR_INVALIDCALL;
   if ((flags & D3DCLEAR_STENCIL) && !hasStencil) return D3DERR_INVALIDCALL;
   if ((flags & D3DCLEAR_ZBUFFER) && depthStencilFormat == D3DFMT_UNKNOWN)
@@ -394,6 +401,7 @@ int GlDevice::endScene() {
 }
 
 int GlDevice::present() {
+  makeCurrent();
   if (!created) return D3DERR_INVALIDCALL;
   if (swap) {
     glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
@@ -409,6 +417,7 @@ int GlDevice::present() {
 }
 
 int GlDevice::readFrame(std::vector<std::uint8_t>& rgba, int& width, int& height) {
+  makeCurrent();
   if (!created) return D3DERR_INVALIDCALL;
   width = bufferWidth;
   height = bufferHeight;
@@ -548,6 +557,7 @@ int GlDevice::setMaterial(const D3DMATERIAL8& material) {
 
 int GlDevice::createVertexBuffer(std::uint32_t length, std::uint32_t usage, std::uint32_t fvf,
                                  std::uint32_t pool, RefPtr<DeviceVertexBuffer>& buffer) {
+  makeCurrent();
   buffer.reset();
   if (!created || length == 0) return D3DERR_INVALIDCALL;
   auto* made = new GlVertexBuffer(this, length, usage, fvf, pool);
@@ -561,6 +571,7 @@ int GlDevice::createVertexBuffer(std::uint32_t length, std::uint32_t usage, std:
 
 int GlDevice::createIndexBuffer(std::uint32_t length, std::uint32_t usage, std::uint32_t format,
                                 std::uint32_t pool, RefPtr<DeviceIndexBuffer>& buffer) {
+  makeCurrent();
   buffer.reset();
   if (!created || length < 2 || format != D3DFMT_INDEX16) return D3DERR_INVALIDCALL;
   auto* made = new GlIndexBuffer(this, length, usage, pool);
@@ -843,6 +854,7 @@ bool GlDevice::prepareDraw() {
 
 int GlDevice::drawPrimitive(std::uint32_t primitiveType, std::uint32_t startVertex,
                             std::uint32_t primitiveCount) {
+  makeCurrent();
   if (!created || !inScene) return D3DERR_INVALIDCALL;
   GLenum mode;
   std::uint32_t vertices;
@@ -859,6 +871,7 @@ int GlDevice::drawPrimitive(std::uint32_t primitiveType, std::uint32_t startVert
 int GlDevice::drawIndexedPrimitive(std::uint32_t primitiveType, std::uint32_t,
                                    std::uint32_t, std::uint32_t startIndex,
                                    std::uint32_t primitiveCount) {
+  makeCurrent();
   if (!created || !inScene || !indexBuffer) return D3DERR_INVALIDCALL;
   GLenum mode;
   std::uint32_t count;
@@ -883,6 +896,7 @@ int GlDevice::drawIndexedPrimitive(std::uint32_t primitiveType, std::uint32_t,
 
 int GlDevice::createTexture(std::uint32_t width, std::uint32_t height, std::uint32_t format,
                             RefPtr<DeviceTexture>& texture) {
+  makeCurrent();
   texture.reset();
   if (!created || width == 0 || height == 0 || width > std::uint32_t(maxTextureSize) ||
       height > std::uint32_t(maxTextureSize))
@@ -899,6 +913,7 @@ int GlDevice::createTexture(std::uint32_t width, std::uint32_t height, std::uint
 }
 
 int GlDevice::createFont(const std::string& faceName, int heightPixels, RefPtr<DeviceFont>& font) {
+  makeCurrent();
   font.reset();
   if (!created) return D3DERR_INVALIDCALL;
   RefPtr<GlFont> made = GlFont::create(this, faceName, heightPixels);

@@ -43,6 +43,9 @@ class GlDevice : public GraphicsDevice {
   const GlShaderCache& shaderCache() const { return shaders; }
 
   // ---- For the device's objects.
+  // Makes the device's own context current (headless devices; a window's context is the
+  // caller's), so several devices can take turns on one thread.
+  void makeCurrent();
   void adoptResource(GlResource* resource) { resources.insert(resource); }
   void forgetResource(GlResource* resource) { resources.erase(resource); }
   // Something other than the device changed GL state (the font's drawing): every piece of the

@@ -99,7 +99,12 @@ RefPtr<GlFont> GlFont::create(GlDevice* owner, const std::string& faceName, int 
   return font;
 }
 
-GlFont::~GlFont() { freeGl(); }
+GlFont::~GlFont() {
+  if (device) {
+    device->makeCurrent();
+    freeGl();
+  }
+}
 
 void GlFont::freeGl() {
   if (texture) glDeleteTextures(1, &texture);
@@ -269,6 +274,7 @@ int GlFont::drawText(const char* text, int count, DeviceRect& rect, std::uint32_
   if (quads.empty()) return textHeight;
 
   // The font's own state; the device re-applies its state at its next draw.
+  device->makeCurrent();
   device->invalidateGlState();
   glUseProgram(program);
   glUniform2f(screenLocation, float(device->backBufferWidth()), float(device->backBufferHeight()));

@@ -1,5 +1,7 @@
 #include "render/device/GlIndexBuffer.h"
 
+#include "render/device/GlDevice.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -9,7 +11,9 @@ GlIndexBuffer::GlIndexBuffer(GlDevice* owner, std::uint32_t length, std::uint32_
       GlResource(owner),
       storage(length, (usage & D3DUSAGE_DYNAMIC) != 0) {}
 
-GlIndexBuffer::~GlIndexBuffer() = default;
+GlIndexBuffer::~GlIndexBuffer() {
+  if (device) device->makeCurrent();
+}
 
 int GlIndexBuffer::lock(std::uint32_t offset, std::uint32_t size, void** data,
                         std::uint32_t flags) {
@@ -22,6 +26,7 @@ int GlIndexBuffer::lock(std::uint32_t offset, std::uint32_t size, void** data,
 
 int GlIndexBuffer::unlock() {
   if (!device) return D3DERR_INVALIDCALL;
+  device->makeCurrent();
   int result = storage.unlock();
   if (result >= 0) largest = largestIndex(0, indexCount());
   return result;

@@ -2,6 +2,8 @@
 
 #include <epoxy/gl.h>
 
+#include "render/device/GlDevice.h"
+
 // Uploads use a unit the fixed-function stages never bind, so their bindings stay valid.
 constexpr GLenum kUploadUnit = GL_TEXTURE7;
 
@@ -24,7 +26,12 @@ GlTexture::GlTexture(GlDevice* owner, std::uint32_t width, std::uint32_t height,
   glBindTexture(GL_TEXTURE_2D, 0);
 }
 
-GlTexture::~GlTexture() { freeGl(); }
+GlTexture::~GlTexture() {
+  if (device) {
+    device->makeCurrent();
+    freeGl();
+  }
+}
 
 void GlTexture::freeGl() {
   if (texture) glDeleteTextures(1, &texture);
@@ -56,6 +63,7 @@ int GlTexture::unlockRect(std::uint32_t level) {
   if (!device || level != 0 || !locked) return D3DERR_INVALIDCALL;
   locked = false;
   if (lockFlags & D3DLOCK_READONLY) return D3D_OK;
+  device->makeCurrent();
   glActiveTexture(kUploadUnit);
   glBindTexture(GL_TEXTURE_2D, texture);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 4);

@@ -1,12 +1,16 @@
 #include "render/device/GlVertexBuffer.h"
 
+#include "render/device/GlDevice.h"
+
 GlVertexBuffer::GlVertexBuffer(GlDevice* owner, std::uint32_t length, std::uint32_t usage,
                                std::uint32_t fvf, std::uint32_t pool)
     : DeviceVertexBuffer(length, usage, fvf, pool),
       GlResource(owner),
       storage(length, (usage & D3DUSAGE_DYNAMIC) != 0) {}
 
-GlVertexBuffer::~GlVertexBuffer() = default;
+GlVertexBuffer::~GlVertexBuffer() {
+  if (device) device->makeCurrent();
+}
 
 int GlVertexBuffer::lock(std::uint32_t offset, std::uint32_t size, void** data,
                          std::uint32_t flags) {
@@ -17,4 +21,8 @@ int GlVertexBuffer::lock(std::uint32_t offset, std::uint32_t size, void** data,
   return storage.lock(offset, size, data, flags);
 }
 
-int GlVertexBuffer::unlock() { return device ? storage.unlock() : D3DERR_INVALIDCALL; }
+int GlVertexBuffer::unlock() {
+  if (!device) return D3DERR_INVALIDCALL;
+  device->makeCurrent();
+  return storage.unlock();
+}

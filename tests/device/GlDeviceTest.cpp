@@ -1,4 +1,5 @@
 #include "render/device/GlDevice.h"
+#include "render/device/GlHeadlessContext.h"
 
 #include <gtest/gtest.h>
 
@@ -880,6 +881,80 @@ TEST_F(GlDeviceTest, CapabilitiesAndFormats) {
   EXPECT_EQ(device->createTexture(0, 4, D3DFMT_A8R8G8B8, texture), D3DERR_INVALIDCALL);
 }
 
+TEST_F(GlDeviceTest, NormalsFollowTheWorldScaleUnlessRenormalised) {
+  // World scale 2: the inverse transpose halves the normal, and with it N·L, unless
+  // D3DRS_NORMALIZENORMALS renormalises. Light straight on, diffuse 1: 255 or 127.5.
+  const float scale[16] = {2, 0, 0, 0, 0, 2, 0, 0, 0, 0, 2, 0, 0, 0, 0, 1};
+  struct Case {
+    std::uint32_t normalize;
+    int expected;
+  } cases[] = {{D3D_FALSE, 128}, {D3D_TRUE, 255}};
+  for (const Case& c : cases) {
+    device->clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kClear, 1.0f, 0);
+    device->setTransform(D3DTS_WORLD, scale);
+    device->setRenderState(D3DRS_LIGHTING, D3D_TRUE);
+    device->setRenderState(D3DRS_NORMALIZENORMALS, c.normalize);
+    D3DMATERIAL8 material;
+    material.Diffuse = {1, 1, 1, 1};
+    device->setMaterial(material);
+    D3DLIGHT8 light;
+    light.Type = D3DLIGHT_DIRECTIONAL;
+    light.Diffuse = {1, 1, 1, 1};
+    light.Direction = {0, 0, 1};
+    device->setLight(0, light);
+    device->lightEnable(0, true);
+    draw(std::vector<NormalVertex>{{-0.5f, 0.5f, 0.25f, 0, 0, -1},
+                                   {0.5f, 0.5f, 0.25f, 0, 0, -1},
+                                   {-0.5f, -0.5f, 0.25f, 0, 0, -1},
+                                   {0.5f, -0.5f, 0.25f, 0, 0, -1}},
+         kNormalFvf, D3DPT_TRIANGLESTRIP);
+    frame();
+    EXPECT_TRUE(near(pixel(32, 32), {c.expected, c.expected, c.expected, 255}, 1))
+        << "normalize " << c.normalize;
+  }
+}
+
+TEST_F(GlDeviceTest, VertexColourReplacesTheMaterialDiffuseWhenLit) {
+  // With D3DRS_COLORVERTEX on (the default) a lit vertex's own diffuse colour is the material's.
+  device->setRenderState(D3DRS_LIGHTING, D3D_TRUE);
+  D3DMATERIAL8 material;
+  material.Diffuse = {1, 1, 1, 1};
+  device->setMaterial(material);
+  D3DLIGHT8 light;
+  light.Type = D3DLIGHT_DIRECTIONAL;
+  light.Diffuse = {1, 1, 1, 1};
+  light.Direction = {0, 0, 1};
+  device->setLight(0, light);
+  device->lightEnable(0, true);
+  struct Vertex {
+    float x, y, z, nx, ny, nz;
+    std::uint32_t diffuse;
+  };
+  draw(std::vector<Vertex>{{-1, 1, 0.5f, 0, 0, -1, 0xFF4080C0u},
+                           {1, 1, 0.5f, 0, 0, -1, 0xFF4080C0u},
+                           {-1, -1, 0.5f, 0, 0, -1, 0xFF4080C0u}},
+       D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_DIFFUSE);
+  frame();
+  EXPECT_TRUE(near(pixel(8, 8), {0x40, 0x80, 0xC0, 255}, 1));
+}
+
+TEST_F(GlDeviceTest, AlphaTestDiscardsFailingPixels) {
+  struct Case {
+    std::uint32_t func, reference;
+    bool drawn;
+  } cases[] = {{D3DCMP_GREATER, 0x7F, true}, {D3DCMP_GREATER, 0x80, false},
+               {D3DCMP_GREATEREQUAL, 0x80, true}, {D3DCMP_LESS, 0x80, false}};
+  for (const Case& c : cases) {
+    device->clear(D3DCLEAR_TARGET, kClear, 1.0f, 0);
+    device->setRenderState(D3DRS_ALPHATESTENABLE, D3D_TRUE);
+    device->setRenderState(D3DRS_ALPHAFUNC, c.func);
+    device->setRenderState(D3DRS_ALPHAREF, c.reference);
+    drawFullScreen(0.5f, 0x80FFFFFFu);
+    frame();
+    EXPECT_EQ(pixel(32, 32).r, c.drawn ? 255 : 0) << c.func << " ref " << c.reference;
+  }
+}
+
 TEST(GlDeviceLifetimeTest, ObjectsOutlivingTheDeviceFailCleanly) {
   RefPtr<DeviceVertexBuffer> vb;
   RefPtr<DeviceTexture> texture;
@@ -901,6 +976,60 @@ TEST(GlDeviceLifetimeTest, ObjectsOutlivingTheDeviceFailCleanly) {
   EXPECT_EQ(vb->lock(0, 0, &data, 0), D3DERR_INVALIDCALL);
   D3DLOCKED_RECT rect;
   EXPECT_EQ(texture->lockRect(0, rect, 0), D3DERR_INVALIDCALL);
+}
+
+}  // namespace
+
+namespace {
+
+D3DPRESENT_PARAMETERS windowedDepthStencil() {
+  D3DPRESENT_PARAMETERS p;
+  p.Windowed = true;
+  p.EnableAutoDepthStencil = true;
+  p.AutoDepthStencilFormat = D3DFMT_D24S8;
+  return p;
+}
+
+TEST(GlDeviceContextTest, HeadlessDevicesTakeTurnsOnOneThread) {
+  RefPtr<GlDevice> first = GlDevice::createHeadless(4, 4);
+  RefPtr<GlDevice> second = GlDevice::createHeadless(4, 4);
+  ASSERT_TRUE(first && second);
+  ASSERT_EQ(first->createDevice(0, D3DDEVTYPE_HAL, 0x40, windowedDepthStencil()), D3D_OK);
+  ASSERT_EQ(second->createDevice(0, D3DDEVTYPE_HAL, 0x40, windowedDepthStencil()), D3D_OK);
+  first->clear(D3DCLEAR_TARGET, 0xFFFF0000u, 1.0f, 0);
+  second->clear(D3DCLEAR_TARGET, 0xFF0000FFu, 1.0f, 0);
+  std::vector<std::uint8_t> rgba;
+  int w = 0, h = 0;
+  ASSERT_EQ(first->readFrame(rgba, w, h), D3D_OK);
+  EXPECT_EQ(rgba[0], 255);
+  EXPECT_EQ(rgba[2], 0);
+  ASSERT_EQ(second->readFrame(rgba, w, h), D3D_OK);
+  EXPECT_EQ(rgba[0], 0);
+  EXPECT_EQ(rgba[2], 255);
+}
+
+TEST(GlDeviceContextTest, WindowDeviceSwapsAtPresentAndFollowsTheWindowSize) {
+  // Any current 3.3 context stands in for a window's.
+  auto context = GlHeadlessContext::create();
+  ASSERT_TRUE(context);
+  int swaps = 0;
+  RefPtr<GlDevice> device = GlDevice::createForCurrentContext(32, 16, [&] { ++swaps; });
+  ASSERT_TRUE(device);
+  ASSERT_EQ(device->createDevice(0, D3DDEVTYPE_HAL, 0x40, windowedDepthStencil()), D3D_OK);
+  EXPECT_EQ(device->backBufferWidth(), 32);
+  EXPECT_EQ(device->backBufferHeight(), 16);
+  device->clear(D3DCLEAR_TARGET, 0xFF00FF00u, 1.0f, 0);
+  std::vector<std::uint8_t> rgba;
+  int w = 0, h = 0;
+  ASSERT_EQ(device->readFrame(rgba, w, h), D3D_OK);
+  EXPECT_EQ(rgba.size(), std::size_t(32 * 16 * 4));
+  EXPECT_EQ(rgba[1], 255);
+  EXPECT_EQ(device->present(), D3D_OK);
+  EXPECT_EQ(swaps, 1);
+  ASSERT_TRUE(device->resizeWindow(20, 10));
+  EXPECT_EQ(device->backBufferWidth(), 20);
+  EXPECT_EQ(device->backBufferHeight(), 10);
+  device.reset();
 }
 
 }  // namespace
