@@ -342,6 +342,14 @@ int GlDevice::createDevice(std::uint32_t adapter, std::uint32_t deviceType, std:
   return D3D_OK;
 }
 
+std::uint32_t GlDevice::takeGlError() {
+  makeCurrent();
+  GLenum first = glGetError();
+  for (int i = 0; i < 16 && glGetError() != GL_NO_ERROR; ++i) {
+  }
+  return first;
+}
+
 void GlDevice::makeCurrent() {
   if (headless) headless->makeCurrent();
 }
@@ -406,8 +414,10 @@ int GlDevice::present() {
   if (swap) {
     glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-    glBlitFramebuffer(0, 0, bufferWidth, bufferHeight, 0, 0, windowWidth, windowHeight,
-                      GL_COLOR_BUFFER_BIT, GL_LINEAR);
+    // A context without a window surface has no framebuffer 0 to show the frame in.
+    if (glCheckFramebufferStatus(GL_DRAW_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE)
+      glBlitFramebuffer(0, 0, bufferWidth, bufferHeight, 0, 0, windowWidth, windowHeight,
+                        GL_COLOR_BUFFER_BIT, GL_LINEAR);
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
     swap();
   } else {
@@ -427,13 +437,10 @@ int GlDevice::readFrame(std::vector<std::uint8_t>& rgba, int& width, int& height
   glPixelStorei(GL_PACK_ALIGNMENT, 4);
   glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
   // GL's rows run bottom up.
-  std::vector<std::uint8_t> swapRow(row);
   for (int y = 0; y < height / 2; ++y) {
     std::uint8_t* top = rgba.data() + std::size_t(y) * row;
     std::uint8_t* bottom = rgba.data() + std::size_t(height - 1 - y) * row;
-    std::memcpy(swapRow.data(), top, row);
-    std::memcpy(top, bottom, row);
-    std::memcpy(bottom, swapRow.data(), row);
+    std::swap_ranges(top, top + row, bottom);
   }
   return D3D_OK;
 }

@@ -41,6 +41,8 @@ class GlDevice : public GraphicsDevice {
   std::uint64_t drawCallCount() const { return drawCalls; }
   std::size_t programCount() const { return shaders.size(); }
   const GlShaderCache& shaderCache() const { return shaders; }
+  // The first GL error code raised since the last call (0 for none); clears GL's error flags.
+  std::uint32_t takeGlError();
 
   // ---- For the device's objects.
   // Makes the device's own context current (headless devices; a window's context is the

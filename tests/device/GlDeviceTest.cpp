@@ -46,6 +46,7 @@ class GlDeviceTest : public ::testing::Test {
   static void SetUpTestSuite() {
     device = GlDevice::createHeadless(kSize, kSize);
     ASSERT_TRUE(device) << "no headless OpenGL";
+    EXPECT_EQ(device->takeGlError(), 0u);
     D3DPRESENT_PARAMETERS p;
     p.BackBufferFormat = D3DFMT_X8R8G8B8;
     p.BackBufferCount = 1;
@@ -127,7 +128,9 @@ class GlDeviceTest : public ::testing::Test {
     return Rgba{p[0], p[1], p[2], p[3]};
   }
   void TearDown() override {
-    if (device) device->endScene();
+    if (!device) return;
+    device->endScene();
+    EXPECT_EQ(device->takeGlError(), 0u) << "the test's calls raised a GL error";
   }
 
   static RefPtr<GlDevice> device;
@@ -1026,6 +1029,7 @@ TEST(GlDeviceContextTest, WindowDeviceSwapsAtPresentAndFollowsTheWindowSize) {
   EXPECT_EQ(rgba[1], 255);
   EXPECT_EQ(device->present(), D3D_OK);
   EXPECT_EQ(swaps, 1);
+  EXPECT_EQ(device->takeGlError(), 0u);
   ASSERT_TRUE(device->resizeWindow(20, 10));
   EXPECT_EQ(device->backBufferWidth(), 20);
   EXPECT_EQ(device->backBufferHeight(), 10);
