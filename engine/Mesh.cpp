@@ -84,8 +84,9 @@ float cornerAngle(const Vector3& e1, const Vector3& e2) {
 Mesh::Mesh(std::uint32_t frameCount, std::uint32_t vertexCount, std::vector<Vector3> positions,
            std::vector<Vector3> normals, std::vector<TexCoord> texCoords, std::vector<Color> colors,
            std::vector<std::uint16_t> indices)
-    : vertices(vertexCount) {
+    : vertices(frameCount > 0 ? vertexCount : 0) {
   currentFrame = &emptyFrame;
+  // Without frames there is nowhere to keep vertices, so the mesh holds none.
   if (frameCount == 0) return;
   frames.resize(frameCount);
   if (positions.size() != vertexCount) {
@@ -126,13 +127,17 @@ void Mesh::updateCurrent() {
     currentFrame = &emptyFrame;
     return;
   }
+  // A frame a loader left without (enough) positions is read as frame 0, so the current frame always
+  // holds vertexCount positions.
+  const VertexFrame& a = hasPositions(frames[selectedA]) ? frames[selectedA] : frames[0];
+  const VertexFrame& b = hasPositions(frames[selectedB]) ? frames[selectedB] : frames[0];
   if (blendFactor == 0.0f) {
-    currentFrame = &frames[selectedA];
+    currentFrame = &a;
   } else if (blendFactor == 1.0f) {
-    currentFrame = &frames[selectedB];
+    currentFrame = &b;
   } else {
     if (!blendedFrame) blendedFrame = std::make_unique<VertexFrame>();
-    blendFrames(frames[selectedA], frames[selectedB], blendFactor, *blendedFrame, vertices, triangleCount());
+    blendFrames(a, b, blendFactor, *blendedFrame, vertices, triangleCount());
     currentFrame = blendedFrame.get();
   }
 }

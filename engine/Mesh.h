@@ -26,7 +26,8 @@ class Mesh : public RefCounted {
 
   // Frame 0 gets positions and normals; non-empty texCoords go to channel 0 (mode 1), colors to
   // stream 0. Arrays of the wrong size are dropped (positions are zero-filled) with a log line. With
-  // indexCount 0 (no indices) every three consecutive vertices form a triangle.
+  // indexCount 0 (no indices) every three consecutive vertices form a triangle. With frameCount 0 the
+  // mesh holds nothing (vertexCount 0).
   Mesh(std::uint32_t frameCount, std::uint32_t vertexCount, std::vector<Vector3> positions,
        std::vector<Vector3> normals = {}, std::vector<TexCoord> texCoords = {}, std::vector<Color> colors = {},
        std::vector<std::uint16_t> indices = {});
@@ -56,7 +57,8 @@ class Mesh : public RefCounted {
   std::uint32_t frameA() const { return selectedA; }
   std::uint32_t frameB() const { return selectedB; }
   float blend() const { return blendFactor; }
-  // The frame readers use: one of the key frames, or the blended frame.
+  // The frame readers use: one of the key frames, or the blended frame. A selected frame without
+  // vertexCount positions is replaced by frame 0.
   const VertexFrame& current() const { return *currentFrame; }
   // True once a blend strictly between 0 and 1 needed the blended frame.
   bool hasBlendedFrame() const { return blendedFrame != nullptr; }

@@ -72,6 +72,22 @@ TEST(MeshBlendTest, OutOfRangeFramesFallBackToFrameZero) {
   EXPECT_EQ(mesh->frame(3), nullptr);
 }
 
+TEST(MeshBlendTest, FrameWithoutPositionsReadsAsFrameZero) {
+  RefPtr<Mesh> mesh(new Mesh(3, 2, {{0, 0, 0}, {2, 2, 2}}));
+  mesh->frame(1)->positions = {{9, 9, 9}};  // too short
+  mesh->frame(2)->positions = {{4, 4, 4}, {2, 2, 2}};
+  mesh->setFrames(1, 1, 0.0f);
+  EXPECT_EQ(&mesh->current(), mesh->frame(0));
+  mesh->setFrames(1, 2, 0.5f);
+  ASSERT_EQ(mesh->current().positions.size(), 2u);
+  EXPECT_EQ(mesh->current().positions[0], Vector3(2, 2, 2));
+  RefPtr<Mesh> empty(new Mesh(0, 5, {}));
+  EXPECT_EQ(empty->vertexCount(), 0u);
+  EXPECT_EQ(empty->frame(0), nullptr);
+  EXPECT_TRUE(empty->current().positions.empty());
+  EXPECT_FALSE(empty->buildAdjacency());
+}
+
 TEST(MeshBlendTest, BlendFramesEndsCopyAndOutsideLeavesAlone) {
   VertexFrame a, b, out;
   a.positions = {{0, 0, 0}};
