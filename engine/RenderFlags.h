@@ -17,9 +17,15 @@ struct RenderFlags {
 
   static constexpr int kCount = 10;
   // Selector by its position in the list above.
-  std::uint8_t& operator[](int i) { return (&blend)[i]; }
-  std::uint8_t operator[](int i) const { return (&blend)[i]; }
+  std::uint8_t& operator[](int i) { return this->*kSelectors[i]; }
+  std::uint8_t operator[](int i) const { return this->*kSelectors[i]; }
 
   friend bool operator==(const RenderFlags&, const RenderFlags&) = default;
+
+ private:
+  static constexpr std::uint8_t RenderFlags::*kSelectors[kCount] = {
+      &RenderFlags::blend,   &RenderFlags::fill,    &RenderFlags::shade,      &RenderFlags::specular,
+      &RenderFlags::depth,   &RenderFlags::depthCompare, &RenderFlags::stencil, &RenderFlags::colorWrite,
+      &RenderFlags::cull,    &RenderFlags::lighting};
 };
 static_assert(sizeof(RenderFlags) == RenderFlags::kCount, "selectors are ten consecutive bytes");

@@ -19,8 +19,10 @@ TEST(RenderFlagsTest, DefaultsAndIndexOrder) {
   const std::uint8_t expected[RenderFlags::kCount] = {0, 0, 1, 1, 0, 1, 1, 0, 1, 0};
   for (int i = 0; i < RenderFlags::kCount; ++i) EXPECT_EQ(f[i], expected[i]) << i;
   RenderFlags g;
-  g[8] = 2;
-  EXPECT_EQ(g.cull, 2);
+  for (int i = 0; i < RenderFlags::kCount; ++i) g[i] = static_cast<std::uint8_t>(10 + i);
+  const std::uint8_t named[RenderFlags::kCount] = {g.blend, g.fill,    g.shade,      g.specular, g.depth,
+                                                   g.depthCompare, g.stencil, g.colorWrite, g.cull, g.lighting};
+  for (int i = 0; i < RenderFlags::kCount; ++i) EXPECT_EQ(named[i], 10 + i) << i;
   EXPECT_FALSE(f == g);
 }
 
