@@ -45,6 +45,9 @@ class DataSet {
 public:
     static bool generate(const std::string& root, DataManifest* manifest = nullptr, bool previews = true);
 
+    // The manifest alone, without computing pictures or animation frames and writing nothing.
+    static DataManifest manifest();
+
     // The settings file, with "data" and "q3a" relative to the directory the program runs in.
     static std::string settingsText();
 };

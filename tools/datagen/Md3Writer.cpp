@@ -33,6 +33,9 @@ public:
     void text(const std::string& s, size_t size) {
         for (size_t i = 0; i < size; ++i) u8(i < s.size() && i + 1 < size ? static_cast<uint8_t>(s[i]) : 0);
     }
+    void ident() {
+        for (char c : {'I', 'D', 'P', '3'}) u8(static_cast<uint8_t>(c));
+    }
     void patch32(size_t at, int32_t v) {
         for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<uint8_t>((static_cast<uint32_t>(v) >> (8 * i)) & 0xFF);
     }
@@ -63,11 +66,16 @@ std::array<uint8_t, 2> Md3Writer::packNormal(Vec3 n) {
 
 std::vector<uint8_t> Md3Writer::encode(const Md3Data& model) {
     ByteSink out;
+    size_t expected = kHeaderSize + static_cast<size_t>(model.frameCount) * (kFrameSize + kTagSize * model.tagNames.size());
+    for (const auto& s : model.surfaces) {
+        expected += kSurfaceHeaderSize + kShaderSize + s.triangles.size() * 12 + s.st.size() * (8 + 8 * model.frameCount);
+    }
+    out.bytes.reserve(expected);
     const int numFrames = model.frameCount;
     const int numTags = static_cast<int>(model.tagNames.size());
     const int numSurfaces = static_cast<int>(model.surfaces.size());
 
-    out.text("IDP3", 4);
+    out.ident();
     out.s32(15);
     out.text(model.name, 64);
     out.s32(0);
@@ -119,7 +127,7 @@ std::vector<uint8_t> Md3Writer::encode(const Md3Data& model) {
         const int ofsSt = ofsTriangles + numTris * 12;
         const int ofsXyz = ofsSt + numVerts * 8;
         const int ofsEnd = ofsXyz + numFrames * numVerts * 8;
-        out.text("IDP3", 4);
+        out.ident();
         out.text(s.name, 64);
         out.s32(0);
         out.s32(numFrames);

@@ -26,7 +26,7 @@ bool Pk3Writer::write(const std::string& path) const {
         info.tmz_date.tm_mday = 1;
         info.dosDate = 0;
         ok = zipOpenNewFileInZip(zip, names_[i].c_str(), &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
-                                 Z_DEFAULT_COMPRESSION) == ZIP_OK;
+                                 Z_BEST_SPEED) == ZIP_OK;
         if (ok && !contents_[i].empty()) {
             ok = zipWriteInFileInZip(zip, contents_[i].data(), static_cast<unsigned>(contents_[i].size())) == ZIP_OK;
         }

@@ -4,7 +4,8 @@
 #include <string>
 #include <vector>
 
-// Writes a zip archive (".pk3") with deflated members in the order they were added. Every member
+// Writes a zip archive (".pk3") with deflated members (fastest level: the players' vertex
+// frames are tens of megabytes) in the order they were added. Every member
 // gets the same fixed time stamp, so the archive is identical on every run.
 class Pk3Writer {
 public:

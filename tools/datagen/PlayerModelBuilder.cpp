@@ -491,7 +491,7 @@ std::string PlayerModelBuilder::animationConfig(const PlayerStyle& style) {
     return out.str();
 }
 
-PlayerModel PlayerModelBuilder::build(const PlayerStyle& style) {
+PlayerModel PlayerModelBuilder::build(const PlayerStyle& style, bool allFrames) {
     const Build d = dimensions(style);
     PlayerModel model;
     model.directory = "models/players/" + style.name;
@@ -501,7 +501,9 @@ PlayerModel PlayerModelBuilder::build(const PlayerStyle& style) {
     // Poses of every frame of both keyframed parts.
     std::vector<std::vector<Xform>> lowerFrames, upperFrames;
     std::vector<Vec3> torsoTag;
-    for (int f = 0; f < lowerFrameCount(); ++f) {
+    const int lowerPoses = allFrames ? lowerFrameCount() : 1;
+    const int upperPoses = allFrames ? upperFrameCount() : 1;
+    for (int f = 0; f < lowerPoses; ++f) {
         LowerPose lo;
         UpperPose up;
         float t = 0, phase = 0;
@@ -521,7 +523,7 @@ PlayerModel PlayerModelBuilder::build(const PlayerStyle& style) {
         torsoTag.push_back((Xform::translation(pelvis) * lo.body.matrix()).apply({0, 0, 2.0f}));
     }
     std::vector<Vec3> headTag, weaponTag;
-    for (int f = 0; f < upperFrameCount(); ++f) {
+    for (int f = 0; f < upperPoses; ++f) {
         LowerPose lo;
         UpperPose up;
         float t = 0, phase = 0;
@@ -543,14 +545,14 @@ PlayerModel PlayerModelBuilder::build(const PlayerStyle& style) {
     model.lower.name = dir + "lower.md3";
     model.lower.frameCount = lowerFrameCount();
     model.lower.tagNames = {"tag_torso"};
-    for (int f = 0; f < lowerFrameCount(); ++f) model.lower.frameTags.push_back({tagAt("tag_torso", torsoTag[f])});
+    for (int f = 0; f < lowerPoses; ++f) model.lower.frameTags.push_back({tagAt("tag_torso", torsoTag[f])});
     model.lower.surfaces.push_back(animateSurface("l_legs", dir + "lower.tga", lowerLegsMesh(d), lowerFrames));
     model.lower.surfaces.push_back(animateSurface("l_boots", dir + "lower.tga", lowerBootsMesh(d), lowerFrames));
 
     model.upper.name = dir + "upper.md3";
     model.upper.frameCount = upperFrameCount();
     model.upper.tagNames = {"tag_head", "tag_weapon", "tag_torso"};
-    for (int f = 0; f < upperFrameCount(); ++f) {
+    for (int f = 0; f < upperPoses; ++f) {
         model.upper.frameTags.push_back(
             {tagAt("tag_head", headTag[f]), tagAt("tag_weapon", weaponTag[f]), tagAt("tag_torso", {0, 0, 0})});
     }
@@ -564,6 +566,7 @@ PlayerModel PlayerModelBuilder::build(const PlayerStyle& style) {
     model.head.surfaces.push_back(animateSurface("h_head", dir + "head.tga", headMesh(style), {{Xform()}}));
 
     model.animationConfig = animationConfig(style);
+    if (!allFrames) return model;
     model.lowerSkin = TextureSynthesis::playerLower(style.palette, 128);
     model.upperSkin = TextureSynthesis::playerUpper(style.palette, 128);
     model.headSkin = TextureSynthesis::playerHead(style.palette, 128);

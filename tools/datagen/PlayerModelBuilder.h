@@ -52,5 +52,7 @@ public:
     static int upperFrameCount() { return bothFrameCount() + torsoFrameCount(); }
 
     static std::string animationConfig(const PlayerStyle& style);
-    static PlayerModel build(const PlayerStyle& style);
+    // With `allFrames` false only the first pose is computed (for counting); frameCount still
+    // states the full number and the skins stay empty.
+    static PlayerModel build(const PlayerStyle& style, bool allFrames = true);
 };
