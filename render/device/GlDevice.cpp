@@ -168,31 +168,33 @@ GlDevice::GlDevice(int width, int height)
   std::memset(block.get(), 0, sizeof(UniformBlock));
 }
 
-RefPtr<GlDevice> GlDevice::createHeadless(int width, int height) {
+RefPtr<GlDevice> GlDevice::createHeadless(int width, int height, bool useClipControl) {
   if (width <= 0 || height <= 0) return nullptr;
   auto context = GlHeadlessContext::create();
   if (!context) return nullptr;
   RefPtr<GlDevice> device = new GlDevice(width, height);
   device->headless = std::move(context);
-  if (!device->initialiseGl()) return nullptr;
+  if (!device->initialiseGl(useClipControl)) return nullptr;
   return device;
 }
 
 RefPtr<GlDevice> GlDevice::createForCurrentContext(int width, int height,
-                                                   std::function<void()> swapBuffers) {
+                                                   std::function<void()> swapBuffers,
+                                                   bool useClipControl) {
   if (width <= 0 || height <= 0) return nullptr;
   RefPtr<GlDevice> device = new GlDevice(width, height);
   device->swap = std::move(swapBuffers);
-  if (!device->initialiseGl()) return nullptr;
+  if (!device->initialiseGl(useClipControl)) return nullptr;
   return device;
 }
 
-bool GlDevice::initialiseGl() {
+bool GlDevice::initialiseGl(bool useClipControl) {
   if (epoxy_gl_version() < 33) {
     Logger::instance().line(2) << "OpenGL 3.3 is not available" << std::endl;
     return false;
   }
-  clipControl = epoxy_gl_version() >= 45 || epoxy_has_gl_extension("GL_ARB_clip_control");
+  clipControl = useClipControl &&
+                (epoxy_gl_version() >= 45 || epoxy_has_gl_extension("GL_ARB_clip_control"));
   GLint size = 0;
   glGetIntegerv(GL_MAX_TEXTURE_SIZE, &size);
   if (size > 0) maxTextureSize = size;

@@ -25,12 +25,15 @@ class GlResource;
 class GlDevice : public GraphicsDevice {
  public:
   // An off-screen device on Mesa's surfaceless EGL platform with a back buffer of that size.
-  // Null with a log line when no context can be made.
-  static RefPtr<GlDevice> createHeadless(int width, int height);
+  // Null with a log line when no context can be made. useClipControl false folds Direct3D's
+  // 0..1 depth range into the projection even where glClipControl exists (the path taken on
+  // drivers without it).
+  static RefPtr<GlDevice> createHeadless(int width, int height, bool useClipControl = true);
   // A device on the GL 3.3 context current on this thread (a window's), whose client area is
   // width × height; present blits the frame to framebuffer 0, then calls swapBuffers.
   static RefPtr<GlDevice> createForCurrentContext(int width, int height,
-                                                  std::function<void()> swapBuffers);
+                                                  std::function<void()> swapBuffers,
+                                                  bool useClipControl = true);
   ~GlDevice() override;
 
   // The window's client size changed: a back buffer that took the window's size follows it.
@@ -102,7 +105,7 @@ class GlDevice : public GraphicsDevice {
 
  private:
   GlDevice(int windowWidth, int windowHeight);
-  bool initialiseGl();
+  bool initialiseGl(bool useClipControl);
   bool createBackBuffer(int width, int height, std::uint32_t depthFormat);
   void freeBackBuffer();
 

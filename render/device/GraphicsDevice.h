@@ -161,7 +161,7 @@ class GraphicsDevice : public RefCounted {
                                    std::uint32_t value) = 0;
   virtual int getTextureStageState(std::uint32_t stage, std::uint32_t type,
                                    std::uint32_t& value) = 0;
-  // Stage 0..3; null unbinds.
+  // Stage 0..3; null unbinds. A stage without a texture reads D3DTA_TEXTURE as opaque white.
   virtual int setTexture(std::uint32_t stage, DeviceTexture* texture) = 0;
   // state: D3DTS_WORLD, D3DTS_VIEW, D3DTS_PROJECTION, D3DTS_TEXTURE0..3.
   virtual int setTransform(std::uint32_t state, const float matrix[16]) = 0;

@@ -595,6 +595,24 @@ TEST_F(GlDeviceTest, TextureStageOperationsCombineTheirArguments) {
   }
 }
 
+TEST_F(GlDeviceTest, StagesWithoutTexturesPassTheDiffuseColour) {
+  // Stage 0 disabled: the diffuse colour alone. Stage 0 modulating a texture that is not bound:
+  // the missing texture reads as opaque white, so again the diffuse colour.
+  struct Case {
+    std::uint32_t op;
+  } cases[] = {{D3DTOP_DISABLE}, {D3DTOP_MODULATE}};
+  for (const Case& c : cases) {
+    device->clear(D3DCLEAR_TARGET, kClear, 1.0f, 0);
+    device->setTexture(0, nullptr);
+    device->setTextureStageState(0, D3DTSS_COLOROP, c.op);
+    device->setTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    device->setTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+    drawFullScreen(0.5f, 0xFF336699u);
+    frame();
+    EXPECT_TRUE(near(pixel(32, 32), {0x33, 0x66, 0x99, 255}, 0)) << "op " << c.op;
+  }
+}
+
 TEST_F(GlDeviceTest, SecondStageModulatesTheFirstStageResult) {
   RefPtr<DeviceTexture> base = makeTexture(*device, 1, 1, {0xFF808080u});
   device->setTexture(0, base.get());
@@ -991,6 +1009,62 @@ D3DPRESENT_PARAMETERS windowedDepthStencil() {
   p.EnableAutoDepthStencil = true;
   p.AutoDepthStencilFormat = D3DFMT_D24S8;
   return p;
+}
+
+// Depth through a perspective projection (near 1, far 11, Direct3D's form: z' = 1.1·z − 1.1,
+// w' = z), with the range set by glClipControl or folded into the projection: the nearer of two
+// overlapping quads wins, and one in front of the near plane is clipped.
+TEST(GlDeviceContextTest, DepthRangeIsTheSameWithAndWithoutClipControl) {
+  for (bool clipControl : {true, false}) {
+    RefPtr<GlDevice> device = GlDevice::createHeadless(8, 8, clipControl);
+    ASSERT_TRUE(device);
+    ASSERT_EQ(device->createDevice(0, D3DDEVTYPE_HAL, 0x40, windowedDepthStencil()), D3D_OK);
+    const float identity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    const float projection[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1.1f, 1, 0, 0, -1.1f, 0};
+    device->setTransform(D3DTS_WORLD, identity);
+    device->setTransform(D3DTS_VIEW, identity);
+    device->setTransform(D3DTS_PROJECTION, projection);
+    device->setRenderState(D3DRS_LIGHTING, D3D_FALSE);
+    device->setRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    device->setRenderState(D3DRS_ZFUNC, D3DCMP_LESS);
+    device->setTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    device->setTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
+    struct V {
+      float x, y, z;
+      std::uint32_t c;
+    };
+    auto quad = [&](float z, std::uint32_t color) {
+      const float s = 2 * z;  // covers the view at that distance
+      const V v[4] = {{-s, s, z, color}, {s, s, z, color}, {-s, -s, z, color}, {s, -s, z, color}};
+      RefPtr<DeviceVertexBuffer> vb;
+      device->createVertexBuffer(sizeof v, 0, D3DFVF_XYZ | D3DFVF_DIFFUSE, D3DPOOL_MANAGED, vb);
+      void* data = nullptr;
+      vb->lock(0, 0, &data, 0);
+      std::memcpy(data, v, sizeof v);
+      vb->unlock();
+      device->setStreamSource(0, vb.get(), sizeof(V));
+      device->setVertexShader(D3DFVF_XYZ | D3DFVF_DIFFUSE);
+      device->drawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);
+    };
+    std::vector<std::uint8_t> rgba;
+    int w = 0, h = 0;
+    struct Case {
+      float first, second;
+      int expectedRed;  // first red, second green
+    } cases[] = {{5.0f, 3.0f, 0}, {3.0f, 5.0f, 255}, {0.9f, 0.95f, 0}, {10.5f, 10.8f, 255}};
+    for (const Case& c : cases) {
+      device->clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
+      device->beginScene();
+      quad(c.first, 0xFFFF0000u);
+      quad(c.second, 0xFF00FF00u);
+      device->endScene();
+      device->readFrame(rgba, w, h);
+      const std::uint8_t* centre = &rgba[(4 * 8 + 4) * 4];
+      EXPECT_EQ(centre[0], c.expectedRed)
+          << (clipControl ? "clip control " : "folded ") << c.first << " then " << c.second;
+    }
+    EXPECT_EQ(device->takeGlError(), 0u);
+  }
 }
 
 TEST(GlDeviceContextTest, HeadlessDevicesTakeTurnsOnOneThread) {
