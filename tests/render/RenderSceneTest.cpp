@@ -8,6 +8,7 @@
 #include "engine/Material.h"
 #include "engine/Mesh.h"
 #include "engine/MeshInstance.h"
+#include "engine/Model.h"
 #include "engine/Scene.h"
 #include "engine/SceneNode.h"
 #include "tests/render/RendererTestSupport.h"
@@ -169,6 +170,36 @@ TEST_F(SceneDraw, LightsOfTheSceneAreAddedInOrder) {
   EXPECT_EQ(renderer->lightCount(), 2u);
   EXPECT_EQ(device->state().lights[0].Type, D3DLIGHT_POINT);
   EXPECT_EQ(device->state().lights[1].Type, D3DLIGHT_DIRECTIONAL);
+}
+
+TEST_F(SceneDraw, CulledObjectDrawsNoneOfItsInstancesButKeepsTheirShadows) {
+  Scene scene;
+  RefPtr<Model> behind(new Model());
+  behind->setBounds(BoundingSphere{Vector3(0, 0, -50), 2.0f});
+  // The instance itself would be visible; the object's bounds decide.
+  RefPtr<MeshInstance> hidden = instanceAt({0, 0, 5}, box);
+  hidden->setLight(0, 0, 10, 5, 1);
+  hidden->setCastShadow(true);
+  behind->addInstance(hidden);
+  RefPtr<Model> ahead(new Model());
+  ahead->setBounds(BoundingSphere{Vector3(0, 0, 5), 20.0f});
+  ahead->addInstance(instanceAt({0, 0, 6}, sphere));
+  ahead->addInstance(instanceAt({0, 0, -30}, sphere));  // culled on its own bounds
+  scene.addObject(behind);
+  scene.addObject(ahead);
+  renderer->renderScene(scene);
+  EXPECT_EQ(renderer->trace, (std::vector<std::string>{"mesh2:ambient", "shadow", "mesh2:lit"}));
+}
+
+TEST_F(SceneDraw, ObjectsAreDrawnBeforeTheScenesOwnInstances) {
+  Scene scene;
+  scene.addInstance(instanceAt({0, 0, 5}, box));
+  RefPtr<Model> model(new Model());
+  model->setBounds(BoundingSphere{Vector3(0, 0, 6), 1.0f});
+  model->addInstance(instanceAt({0, 0, 6}, sphere));
+  scene.addObject(model);
+  renderer->renderScene(scene);
+  EXPECT_EQ(renderer->trace, (std::vector<std::string>{"mesh2", "mesh1"}));
 }
 
 }  // namespace
