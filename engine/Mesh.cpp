@@ -47,9 +47,9 @@ std::uint32_t floatBits(float f) {
   return u;
 }
 
+// The bits of an edge's two end positions.
 struct EdgeKey {
   std::uint32_t bits[6];
-  friend bool operator==(const EdgeKey& a, const EdgeKey& b) { return std::memcmp(a.bits, b.bits, sizeof a.bits) == 0; }
 };
 
 struct EdgeKeyHash {
@@ -334,12 +334,12 @@ bool Mesh::buildAdjacency() {
   const auto to = [&](std::uint32_t slot) -> const Vector3& { return p[corner(slot / 3, (slot % 3 + 1) % 3)]; };
 
   // Open-addressing table of directed edges keyed by their end positions (bit-identical). Each entry
-  // is the first slot along that edge; later slots along it are chained in ascending order.
+  // is the first slot along that edge; the later slots along it follow through nextSlot.
   constexpr std::uint32_t kEnd = 0xFFFFFFFFu;
   std::uint32_t capacity = 16;
   while (capacity < slots * 2) capacity <<= 1;
   const std::uint32_t mask = capacity - 1;
-  std::vector<std::uint32_t> table(capacity, kEnd), nextSlot(slots, kEnd), tailSlot(slots, kEnd);
+  std::vector<std::uint32_t> table(capacity, kEnd), nextSlot(slots, kEnd);
   const auto hashOf = [](const Vector3& a, const Vector3& b) {
     return EdgeKeyHash()(edgeKey(a, b));
   };
@@ -350,16 +350,11 @@ bool Mesh::buildAdjacency() {
     return i;
   };
 
-  for (std::uint32_t slot = 0; slot < slots; ++slot) {
+  // Inserting from the last slot down and pushing in front leaves every chain in ascending order.
+  for (std::uint32_t slot = slots; slot-- > 0;) {
     const std::uint32_t i = locate(from(slot), to(slot));
-    if (table[i] == kEnd) {
-      table[i] = slot;
-      tailSlot[slot] = slot;
-    } else {
-      const std::uint32_t head = table[i];
-      nextSlot[tailSlot[head]] = slot;
-      tailSlot[head] = slot;
-    }
+    nextSlot[slot] = table[i];
+    table[i] = slot;
   }
 
   adjacencyArray.assign(slots, kNoNeighbour);
