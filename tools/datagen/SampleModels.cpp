@@ -1,5 +1,6 @@
 #include "tools/datagen/SampleModels.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -61,11 +62,22 @@ GenMesh SampleModels::tiger() {
 }
 
 GenMesh SampleModels::boatHull() {
-    GenMesh m;
+    GenMesh hull;
     // Polar axis up so the planks of the wood picture run along the hull.
-    m.addEllipsoid(frameAlong({0, 0.1f, 0}, kUp, kForward), {1.6f, 0.55f, 0.42f}, 24, 10, 0.0f, 0.0f, 1.0f);
-    m.addBox(frameAlong({-0.1f, 0.42f, 0}, kUp, kForward), {1.1f, 0.38f, 0.06f}, 0.0f, 0.0f, 1.0f, 0.25f);
-    m.addEllipsoid(frameAlong({0.0f, -0.35f, 0}, kUp, kForward), {0.6f, 0.05f, 0.3f}, 12, 6, 0.0f, 0.5f, 1.0f);
+    hull.addEllipsoid(frameAlong({0, 0.1f, 0}, kUp, kForward), {1.6f, 0.55f, 0.5f}, 24, 10, 0.0f, 0.0f, 1.0f);
+    // Shape the ellipsoid into a hull: a sharp bow, a narrower stern and a flat deck. Positions are
+    // moved as a function of themselves, so duplicated seam vertices stay identical.
+    for (size_t i = 0; i < hull.positions.size(); ++i) {
+        Vec3& p = hull.positions[i];
+        const float along = p.x / 1.6f;
+        const float bow = along > 0 ? 1.0f - 0.75f * along * along : 1.0f - 0.25f * along * along;
+        p.z *= bow;
+        p.y = std::min(p.y, 0.32f);
+        hull.normals[i] = normalize(Vec3{hull.normals[i].x, hull.normals[i].y, hull.normals[i].z / std::max(bow, 0.3f)});
+    }
+    GenMesh m = hull;
+    m.addBox(frameAlong({-0.35f, 0.42f, 0}, kUp, kForward), {0.45f, 0.3f, 0.1f}, 0.0f, 0.0f, 1.0f, 0.25f);  // cabin
+    m.addEllipsoid(frameAlong({0.0f, -0.45f, 0}, kUp, kForward), {0.6f, 0.03f, 0.3f}, 12, 6, 0.0f, 0.5f, 1.0f);  // keel
     return m;
 }
 

@@ -231,16 +231,23 @@ Picture TextureSynthesis::grass(int size) {
 
 Picture TextureSynthesis::rock(int size) {
     const Noise noise(71);
+    const Noise warp(73);
     return tileable(size, 3, [&](float u, float v) {
+        // Warped cells give irregular boulders; fine fbm gives grain and lichen-coloured patches.
+        const float wu = u * 6.0f + 0.8f * (warp.tiledFbm(u * 4.0f, v * 4.0f, 4, 3) - 0.5f) * 2.0f;
+        const float wv = v * 6.0f + 0.8f * (warp.tiledFbm(u * 4.0f + 7.0f, v * 4.0f, 4, 3) - 0.5f) * 2.0f;
         float second = 0.0f;
         uint32_t id = 0;
-        const float d = noise.cellDistance(u * 6.0f, v * 6.0f, 6, &second, &id);
-        const float crack = smoothstep(0.0f, 0.06f, second - d);
+        const float d = noise.cellDistance(wu, wv, 6, &second, &id);
+        const float crack = smoothstep(0.0f, 0.1f, second - d);
+        const float bulge = 1.0f - 0.35f * smoothstep(0.2f, 0.9f, d);
         const float body = noise.tiledFbm(u * 8.0f, v * 8.0f, 8, 5);
+        const float grain = noise.tiled(u * 96.0f, v * 96.0f, 96);
         const float tint = noise.lattice(static_cast<int>(id), 3);
-        Rgb c = mixRgb({0.36f, 0.33f, 0.30f}, {0.62f, 0.58f, 0.52f}, body);
-        c = mixRgb(c, {0.55f, 0.46f, 0.36f}, tint * 0.35f);
-        return scaleRgb(c, 0.45f + 0.55f * crack);
+        Rgb c = mixRgb({0.34f, 0.32f, 0.29f}, {0.64f, 0.60f, 0.54f}, body * 0.8f + grain * 0.2f);
+        c = mixRgb(c, {0.56f, 0.47f, 0.36f}, tint * 0.4f);
+        c = mixRgb(c, {0.42f, 0.46f, 0.30f}, smoothstep(0.62f, 0.75f, body) * 0.35f);
+        return scaleRgb(c, (0.5f + 0.5f * crack) * bulge);
     });
 }
 
@@ -530,13 +537,14 @@ Picture TextureSynthesis::sailCloth(int size) {
 }
 
 Picture TextureSynthesis::flag(int size) {
+    // A red pennant with a yellow band and a white disc.
     Picture pic(size, size, 3);
     for (int y = 0; y < size; ++y) {
         for (int x = 0; x < size; ++x) {
             const float u = (x + 0.5f) / size, v = (y + 0.5f) / size;
-            Rgb c{0.10f, 0.25f, 0.65f};
-            if (std::abs(u - 0.35f) < 0.08f || std::abs(v - 0.5f) < 0.1f) c = {0.95f, 0.95f, 0.95f};
-            if (std::abs(u - 0.35f) < 0.04f || std::abs(v - 0.5f) < 0.05f) c = {0.80f, 0.10f, 0.12f};
+            Rgb c{0.78f, 0.10f, 0.10f};
+            if (std::abs(u - v) < 0.09f) c = {0.95f, 0.80f, 0.15f};
+            if (std::hypot(u - 0.3f, v - 0.5f) < 0.16f) c = {0.96f, 0.96f, 0.94f};
             put(pic, x, y, c);
         }
     }
