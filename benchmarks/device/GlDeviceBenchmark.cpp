@@ -39,9 +39,10 @@ RefPtr<GlDevice> makeDevice() {
 }
 
 RefPtr<DeviceVertexBuffer> smallQuad(GlDevice& device) {
-  const ColorVertex quad[6] = {{-0.1f, 0.1f, 0.5f, 0xFFFF0000u}, {0.1f, 0.1f, 0.5f, 0xFF00FF00u},
-                               {-0.1f, -0.1f, 0.5f, 0xFF0000FFu}, {0.1f, 0.1f, 0.5f, 0xFF00FF00u},
-                               {0.1f, -0.1f, 0.5f, 0xFFFFFFFFu}, {-0.1f, -0.1f, 0.5f, 0xFF0000FFu}};
+  const ColorVertex quad[6] = {
+      {-0.1f, 0.1f, 0.5f, 0xFFFF0000u},  {0.1f, 0.1f, 0.5f, 0xFF00FF00u},
+      {-0.1f, -0.1f, 0.5f, 0xFF0000FFu}, {0.1f, 0.1f, 0.5f, 0xFF00FF00u},
+      {0.1f, -0.1f, 0.5f, 0xFFFFFFFFu},  {-0.1f, -0.1f, 0.5f, 0xFF0000FFu}};
   RefPtr<DeviceVertexBuffer> vb;
   device.createVertexBuffer(sizeof quad, D3DUSAGE_WRITEONLY, D3DFVF_XYZ | D3DFVF_DIFFUSE,
                             D3DPOOL_MANAGED, vb);

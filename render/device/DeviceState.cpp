@@ -59,13 +59,21 @@ void DeviceState::reset() {
 
 int DeviceState::transformSlot(std::uint32_t state) {
   switch (state) {
-    case D3DTS_WORLD: return 0;
-    case D3DTS_VIEW: return 1;
-    case D3DTS_PROJECTION: return 2;
-    case D3DTS_TEXTURE0: return 3;
-    case D3DTS_TEXTURE1: return 4;
-    case D3DTS_TEXTURE2: return 5;
-    case D3DTS_TEXTURE3: return 6;
-    default: return -1;
+    case D3DTS_WORLD:
+      return 0;
+    case D3DTS_VIEW:
+      return 1;
+    case D3DTS_PROJECTION:
+      return 2;
+    case D3DTS_TEXTURE0:
+      return 3;
+    case D3DTS_TEXTURE1:
+      return 4;
+    case D3DTS_TEXTURE2:
+      return 5;
+    case D3DTS_TEXTURE3:
+      return 6;
+    default:
+      return -1;
   }
 }

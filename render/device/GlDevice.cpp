@@ -32,8 +32,8 @@ struct GlDevice::UniformBlock {
   float lightDiffuse[kDeviceMaxLights][4];
   float lightSpecular[kDeviceMaxLights][4];
   float lightAmbient[kDeviceMaxLights][4];
-  float lightPosition[kDeviceMaxLights][4];  // eye space; w: 0 off, else the light type
-  float lightDirection[kDeviceMaxLights][4];  // eye space, unit, the direction light travels
+  float lightPosition[kDeviceMaxLights][4];     // eye space; w: 0 off, else the light type
+  float lightDirection[kDeviceMaxLights][4];    // eye space, unit, the direction light travels
   float lightAttenuation[kDeviceMaxLights][4];  // a0, a1, a2, range
 };
 static_assert(sizeof(float) * 332 == 1328);
@@ -91,66 +91,118 @@ void copyColor(const D3DCOLORVALUE& c, float* out) {
 
 GLenum blendFactor(std::uint32_t blend) {
   switch (blend) {
-    case D3DBLEND_ZERO: return GL_ZERO;
-    case D3DBLEND_ONE: return GL_ONE;
-    case D3DBLEND_SRCCOLOR: return GL_SRC_COLOR;
-    case D3DBLEND_INVSRCCOLOR: return GL_ONE_MINUS_SRC_COLOR;
-    case D3DBLEND_SRCALPHA: return GL_SRC_ALPHA;
-    case D3DBLEND_INVSRCALPHA: return GL_ONE_MINUS_SRC_ALPHA;
-    case D3DBLEND_DESTALPHA: return GL_DST_ALPHA;
-    case D3DBLEND_INVDESTALPHA: return GL_ONE_MINUS_DST_ALPHA;
-    case D3DBLEND_DESTCOLOR: return GL_DST_COLOR;
-    case D3DBLEND_INVDESTCOLOR: return GL_ONE_MINUS_DST_COLOR;
-    case D3DBLEND_SRCALPHASAT: return GL_SRC_ALPHA_SATURATE;
-    default: return GL_ONE;
+    case D3DBLEND_ZERO:
+      return GL_ZERO;
+    case D3DBLEND_ONE:
+      return GL_ONE;
+    case D3DBLEND_SRCCOLOR:
+      return GL_SRC_COLOR;
+    case D3DBLEND_INVSRCCOLOR:
+      return GL_ONE_MINUS_SRC_COLOR;
+    case D3DBLEND_SRCALPHA:
+      return GL_SRC_ALPHA;
+    case D3DBLEND_INVSRCALPHA:
+      return GL_ONE_MINUS_SRC_ALPHA;
+    case D3DBLEND_DESTALPHA:
+      return GL_DST_ALPHA;
+    case D3DBLEND_INVDESTALPHA:
+      return GL_ONE_MINUS_DST_ALPHA;
+    case D3DBLEND_DESTCOLOR:
+      return GL_DST_COLOR;
+    case D3DBLEND_INVDESTCOLOR:
+      return GL_ONE_MINUS_DST_COLOR;
+    case D3DBLEND_SRCALPHASAT:
+      return GL_SRC_ALPHA_SATURATE;
+    default:
+      return GL_ONE;
   }
 }
 
 GLenum compareFunction(std::uint32_t cmp) {
   switch (cmp) {
-    case D3DCMP_NEVER: return GL_NEVER;
-    case D3DCMP_LESS: return GL_LESS;
-    case D3DCMP_EQUAL: return GL_EQUAL;
-    case D3DCMP_LESSEQUAL: return GL_LEQUAL;
-    case D3DCMP_GREATER: return GL_GREATER;
-    case D3DCMP_NOTEQUAL: return GL_NOTEQUAL;
-    case D3DCMP_GREATEREQUAL: return GL_GEQUAL;
-    default: return GL_ALWAYS;
+    case D3DCMP_NEVER:
+      return GL_NEVER;
+    case D3DCMP_LESS:
+      return GL_LESS;
+    case D3DCMP_EQUAL:
+      return GL_EQUAL;
+    case D3DCMP_LESSEQUAL:
+      return GL_LEQUAL;
+    case D3DCMP_GREATER:
+      return GL_GREATER;
+    case D3DCMP_NOTEQUAL:
+      return GL_NOTEQUAL;
+    case D3DCMP_GREATEREQUAL:
+      return GL_GEQUAL;
+    default:
+      return GL_ALWAYS;
   }
 }
 
 GLenum stencilOperation(std::uint32_t op) {
   switch (op) {
-    case D3DSTENCILOP_ZERO: return GL_ZERO;
-    case D3DSTENCILOP_REPLACE: return GL_REPLACE;
-    case D3DSTENCILOP_INCRSAT: return GL_INCR;
-    case D3DSTENCILOP_DECRSAT: return GL_DECR;
-    case D3DSTENCILOP_INVERT: return GL_INVERT;
-    case D3DSTENCILOP_INCR: return GL_INCR_WRAP;
-    case D3DSTENCILOP_DECR: return GL_DECR_WRAP;
-    default: return GL_KEEP;
+    case D3DSTENCILOP_ZERO:
+      return GL_ZERO;
+    case D3DSTENCILOP_REPLACE:
+      return GL_REPLACE;
+    case D3DSTENCILOP_INCRSAT:
+      return GL_INCR;
+    case D3DSTENCILOP_DECRSAT:
+      return GL_DECR;
+    case D3DSTENCILOP_INVERT:
+      return GL_INVERT;
+    case D3DSTENCILOP_INCR:
+      return GL_INCR_WRAP;
+    case D3DSTENCILOP_DECR:
+      return GL_DECR_WRAP;
+    default:
+      return GL_KEEP;
   }
 }
 
 GLint addressMode(std::uint32_t address) {
   switch (address) {
-    case D3DTADDRESS_MIRROR: return GL_MIRRORED_REPEAT;
-    case D3DTADDRESS_CLAMP: return GL_CLAMP_TO_EDGE;
-    case D3DTADDRESS_BORDER: return GL_CLAMP_TO_BORDER;
-    default: return GL_REPEAT;
+    case D3DTADDRESS_MIRROR:
+      return GL_MIRRORED_REPEAT;
+    case D3DTADDRESS_CLAMP:
+      return GL_CLAMP_TO_EDGE;
+    case D3DTADDRESS_BORDER:
+      return GL_CLAMP_TO_BORDER;
+    default:
+      return GL_REPEAT;
   }
 }
 
 // GL primitive and the number of vertices for a primitive count; false for unknown types.
-bool primitiveShape(std::uint32_t type, std::uint32_t count, GLenum& mode, std::uint32_t& vertices) {
+bool primitiveShape(std::uint32_t type, std::uint32_t count, GLenum& mode,
+                    std::uint32_t& vertices) {
   switch (type) {
-    case D3DPT_POINTLIST: mode = GL_POINTS; vertices = count; return true;
-    case D3DPT_LINELIST: mode = GL_LINES; vertices = 2 * count; return true;
-    case D3DPT_LINESTRIP: mode = GL_LINE_STRIP; vertices = count + 1; return true;
-    case D3DPT_TRIANGLELIST: mode = GL_TRIANGLES; vertices = 3 * count; return true;
-    case D3DPT_TRIANGLESTRIP: mode = GL_TRIANGLE_STRIP; vertices = count + 2; return true;
-    case D3DPT_TRIANGLEFAN: mode = GL_TRIANGLE_FAN; vertices = count + 2; return true;
-    default: return false;
+    case D3DPT_POINTLIST:
+      mode = GL_POINTS;
+      vertices = count;
+      return true;
+    case D3DPT_LINELIST:
+      mode = GL_LINES;
+      vertices = 2 * count;
+      return true;
+    case D3DPT_LINESTRIP:
+      mode = GL_LINE_STRIP;
+      vertices = count + 1;
+      return true;
+    case D3DPT_TRIANGLELIST:
+      mode = GL_TRIANGLES;
+      vertices = 3 * count;
+      return true;
+    case D3DPT_TRIANGLESTRIP:
+      mode = GL_TRIANGLE_STRIP;
+      vertices = count + 2;
+      return true;
+    case D3DPT_TRIANGLEFAN:
+      mode = GL_TRIANGLE_FAN;
+      vertices = count + 2;
+      return true;
+    default:
+      return false;
   }
 }
 
@@ -193,8 +245,8 @@ bool GlDevice::initialiseGl(bool useClipControl) {
     Logger::instance().line(2) << "OpenGL 3.3 is not available" << std::endl;
     return false;
   }
-  clipControl = useClipControl &&
-                (epoxy_gl_version() >= 45 || epoxy_has_gl_extension("GL_ARB_clip_control"));
+  clipControl =
+      useClipControl && (epoxy_gl_version() >= 45 || epoxy_has_gl_extension("GL_ARB_clip_control"));
   GLint size = 0;
   glGetIntegerv(GL_MAX_TEXTURE_SIZE, &size);
   if (size > 0) maxTextureSize = size;
@@ -236,10 +288,20 @@ bool GlDevice::createBackBuffer(int width, int height, std::uint32_t depthFormat
     GLenum internal = GL_DEPTH24_STENCIL8;
     GLenum attachment = GL_DEPTH_STENCIL_ATTACHMENT;
     switch (depthFormat) {
-      case D3DFMT_D24X8: internal = GL_DEPTH_COMPONENT24; attachment = GL_DEPTH_ATTACHMENT; break;
-      case D3DFMT_D16: internal = GL_DEPTH_COMPONENT16; attachment = GL_DEPTH_ATTACHMENT; break;
-      case D3DFMT_D32: internal = GL_DEPTH_COMPONENT32; attachment = GL_DEPTH_ATTACHMENT; break;
-      default: break;
+      case D3DFMT_D24X8:
+        internal = GL_DEPTH_COMPONENT24;
+        attachment = GL_DEPTH_ATTACHMENT;
+        break;
+      case D3DFMT_D16:
+        internal = GL_DEPTH_COMPONENT16;
+        attachment = GL_DEPTH_ATTACHMENT;
+        break;
+      case D3DFMT_D32:
+        internal = GL_DEPTH_COMPONENT32;
+        attachment = GL_DEPTH_ATTACHMENT;
+        break;
+      default:
+        break;
     }
     glGenRenderbuffers(1, &depthBuffer);
     glBindRenderbuffer(GL_RENDERBUFFER, depthBuffer);
@@ -370,8 +432,7 @@ int GlDevice::clear(std::uint32_t flags, std::uint32_t color, float z, std::uint
   makeCurrent();
   if (!created) return D3DERR_INVALIDCALL;
   if ((flags & D3DCLEAR_STENCIL) && !hasStencil) return D3DERR_INVALIDCALL;
-  if ((flags & D3DCLEAR_ZBUFFER) && depthStencilFormat == D3DFMT_UNKNOWN)
-    return D3DERR_INVALIDCALL;
+  if ((flags & D3DCLEAR_ZBUFFER) && depthStencilFormat == D3DFMT_UNKNOWN) return D3DERR_INVALIDCALL;
   GLbitfield mask = 0;
   // A clear writes whatever the write masks say, as on the platform.
   if (flags & D3DCLEAR_TARGET) {
@@ -503,8 +564,7 @@ int GlDevice::setTextureStageState(std::uint32_t stage, std::uint32_t type, std:
   return D3D_OK;
 }
 
-int GlDevice::getTextureStageState(std::uint32_t stage, std::uint32_t type,
-                                   std::uint32_t& value) {
+int GlDevice::getTextureStageState(std::uint32_t stage, std::uint32_t type, std::uint32_t& value) {
   if (!created || stage >= D3DMAX_TEXTURESTAGES || type >= D3DTSS_STATECOUNT)
     return D3DERR_INVALIDCALL;
   value = state.stageStates[stage][type];
@@ -634,7 +694,8 @@ GlProgramKey GlDevice::currentKey() const {
   if (fvf & D3DFVF_NORMAL) layout |= glkey::kNormal;
   if (fvf & D3DFVF_DIFFUSE) layout |= glkey::kDiffuse;
   if (fvf & D3DFVF_SPECULAR) layout |= glkey::kSpecular;
-  const std::uint32_t sets = std::min<std::uint32_t>(2, (fvf & D3DFVF_TEXCOUNT_MASK) >> D3DFVF_TEXCOUNT_SHIFT);
+  const std::uint32_t sets =
+      std::min<std::uint32_t>(2, (fvf & D3DFVF_TEXCOUNT_MASK) >> D3DFVF_TEXCOUNT_SHIFT);
   layout |= std::uint8_t(sets << 4);
   std::uint8_t switches = 0;
   if (rs[D3DRS_LIGHTING]) switches |= glkey::kLighting;
@@ -646,7 +707,8 @@ GlProgramKey GlDevice::currentKey() const {
   key.bytes[0] = layout;
   key.bytes[1] = switches;
   const std::uint32_t alphaFunc = rs[D3DRS_ALPHAFUNC];
-  key.bytes[2] = rs[D3DRS_ALPHATESTENABLE] && alphaFunc != D3DCMP_ALWAYS ? std::uint8_t(alphaFunc) : 0;
+  key.bytes[2] =
+      rs[D3DRS_ALPHATESTENABLE] && alphaFunc != D3DCMP_ALWAYS ? std::uint8_t(alphaFunc) : 0;
   std::uint8_t stages = 0;
   for (std::uint32_t s = 0; s < D3DMAX_TEXTURESTAGES; ++s) {
     const auto& ss = state.stageStates[s];
@@ -678,7 +740,8 @@ void GlDevice::uploadUniforms() {
   std::copy(state.transforms[2].begin(), state.transforms[2].end(), b.projection);
   if (!clipControl) {
     // Depth 0..1 to GL's −1..1: z' = 2z − w.
-    for (int r = 0; r < 4; ++r) b.projection[r * 4 + 2] = 2 * b.projection[r * 4 + 2] - b.projection[r * 4 + 3];
+    for (int r = 0; r < 4; ++r)
+      b.projection[r * 4 + 2] = 2 * b.projection[r * 4 + 2] - b.projection[r * 4 + 3];
   }
   for (int s = 0; s < 4; ++s)
     std::copy(state.transforms[3 + s].begin(), state.transforms[3 + s].end(), b.textureMatrix[s]);
@@ -735,9 +798,15 @@ void GlDevice::applyRasterState() {
     glDisable(GL_BLEND);
   }
   switch (rs[D3DRS_FILLMODE]) {
-    case D3DFILL_POINT: glPolygonMode(GL_FRONT_AND_BACK, GL_POINT); break;
-    case D3DFILL_WIREFRAME: glPolygonMode(GL_FRONT_AND_BACK, GL_LINE); break;
-    default: glPolygonMode(GL_FRONT_AND_BACK, GL_FILL); break;
+    case D3DFILL_POINT:
+      glPolygonMode(GL_FRONT_AND_BACK, GL_POINT);
+      break;
+    case D3DFILL_WIREFRAME:
+      glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+      break;
+    default:
+      glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+      break;
   }
   const bool depth = rs[D3DRS_ZENABLE] != D3DZB_FALSE && depthStencilFormat != D3DFMT_UNKNOWN;
   if (depth) {
@@ -763,9 +832,17 @@ void GlDevice::applyRasterState() {
               writes & D3DCOLORWRITEENABLE_BLUE ? GL_TRUE : GL_FALSE,
               writes & D3DCOLORWRITEENABLE_ALPHA ? GL_TRUE : GL_FALSE);
   switch (rs[D3DRS_CULLMODE]) {
-    case D3DCULL_CW: glEnable(GL_CULL_FACE); glCullFace(GL_FRONT); break;
-    case D3DCULL_CCW: glEnable(GL_CULL_FACE); glCullFace(GL_BACK); break;
-    default: glDisable(GL_CULL_FACE); break;
+    case D3DCULL_CW:
+      glEnable(GL_CULL_FACE);
+      glCullFace(GL_FRONT);
+      break;
+    case D3DCULL_CCW:
+      glEnable(GL_CULL_FACE);
+      glCullFace(GL_BACK);
+      break;
+    default:
+      glDisable(GL_CULL_FACE);
+      break;
   }
 }
 
@@ -877,9 +954,8 @@ int GlDevice::drawPrimitive(std::uint32_t primitiveType, std::uint32_t startVert
   return D3D_OK;
 }
 
-int GlDevice::drawIndexedPrimitive(std::uint32_t primitiveType, std::uint32_t,
-                                   std::uint32_t, std::uint32_t startIndex,
-                                   std::uint32_t primitiveCount) {
+int GlDevice::drawIndexedPrimitive(std::uint32_t primitiveType, std::uint32_t, std::uint32_t,
+                                   std::uint32_t startIndex, std::uint32_t primitiveCount) {
   makeCurrent();
   if (!created || !inScene || !indexBuffer) return D3DERR_INVALIDCALL;
   GLenum mode;

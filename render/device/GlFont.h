@@ -28,9 +28,9 @@ class GlFont : public DeviceFont, public GlResource {
 
  private:
   struct Glyph {
-    int advance = 0;   // pixels
-    int left = 0;      // bitmap offset from the pen
-    int top = 0;       // bitmap top above the baseline
+    int advance = 0;  // pixels
+    int left = 0;     // bitmap offset from the pen
+    int top = 0;      // bitmap top above the baseline
     int width = 0, height = 0;
     int atlasX = 0, atlasY = 0;
   };

@@ -58,8 +58,10 @@ std::unique_ptr<GlHeadlessContext> GlHeadlessContext::create() {
     Logger::instance().line(2) << "No EGL configuration for OpenGL" << std::endl;
     return nullptr;
   }
-  const EGLint contextAttributes[] = {EGL_CONTEXT_MAJOR_VERSION, 3,
-                                      EGL_CONTEXT_MINOR_VERSION, 3,
+  const EGLint contextAttributes[] = {EGL_CONTEXT_MAJOR_VERSION,
+                                      3,
+                                      EGL_CONTEXT_MINOR_VERSION,
+                                      3,
                                       EGL_CONTEXT_OPENGL_PROFILE_MASK,
                                       EGL_CONTEXT_OPENGL_CORE_PROFILE_BIT,
                                       EGL_NONE};

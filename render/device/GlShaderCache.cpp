@@ -28,22 +28,34 @@ StageKey stageOf(const GlProgramKey& key, int stage) {
 bool usesTexture(std::uint8_t arg) { return (arg & D3DTA_SELECTMASK) == D3DTA_TEXTURE; }
 
 bool stageSamples(const StageKey& s) {
-  bool colorUses = usesTexture(s.colorArg1) || usesTexture(s.colorArg2) ||
-                   s.colorOp == D3DTOP_BLENDTEXTUREALPHA;
-  bool alphaUses = s.alphaOp != D3DTOP_DISABLE &&
-                   (usesTexture(s.alphaArg1) || usesTexture(s.alphaArg2));
+  bool colorUses =
+      usesTexture(s.colorArg1) || usesTexture(s.colorArg2) || s.colorOp == D3DTOP_BLENDTEXTUREALPHA;
+  bool alphaUses =
+      s.alphaOp != D3DTOP_DISABLE && (usesTexture(s.alphaArg1) || usesTexture(s.alphaArg2));
   return colorUses || alphaUses;
 }
 
 std::string argument(std::uint8_t arg, int stage) {
   std::string base;
   switch (arg & D3DTA_SELECTMASK) {
-    case D3DTA_DIFFUSE: base = "diffuse"; break;
-    case D3DTA_CURRENT: base = "current"; break;
-    case D3DTA_TEXTURE: base = "tex" + std::to_string(stage); break;
-    case D3DTA_TFACTOR: base = "textureFactor"; break;
-    case D3DTA_SPECULAR: base = "specular"; break;
-    default: base = "current"; break;
+    case D3DTA_DIFFUSE:
+      base = "diffuse";
+      break;
+    case D3DTA_CURRENT:
+      base = "current";
+      break;
+    case D3DTA_TEXTURE:
+      base = "tex" + std::to_string(stage);
+      break;
+    case D3DTA_TFACTOR:
+      base = "textureFactor";
+      break;
+    case D3DTA_SPECULAR:
+      base = "specular";
+      break;
+    default:
+      base = "current";
+      break;
   }
   if (arg & D3DTA_COMPLEMENT) base = "(vec4(1.0) - " + base + ")";
   if (arg & D3DTA_ALPHAREPLICATE) base = "vec4(" + base + ".a)";
@@ -54,34 +66,55 @@ std::string argument(std::uint8_t arg, int stage) {
 std::string operation(std::uint8_t op, const std::string& a, const std::string& b, int stage) {
   const std::string t = "tex" + std::to_string(stage);
   switch (op) {
-    case D3DTOP_SELECTARG1: return a;
-    case D3DTOP_SELECTARG2: return b;
-    case D3DTOP_MODULATE: return a + " * " + b;
-    case D3DTOP_MODULATE2X: return "2.0 * " + a + " * " + b;
-    case D3DTOP_MODULATE4X: return "4.0 * " + a + " * " + b;
-    case D3DTOP_ADD: return a + " + " + b;
-    case D3DTOP_ADDSIGNED: return a + " + " + b + " - vec4(0.5)";
-    case D3DTOP_SUBTRACT: return a + " - " + b;
-    case D3DTOP_BLENDDIFFUSEALPHA: return "mix(" + b + ", " + a + ", diffuse.a)";
-    case D3DTOP_BLENDTEXTUREALPHA: return "mix(" + b + ", " + a + ", " + t + ".a)";
-    case D3DTOP_BLENDFACTORALPHA: return "mix(" + b + ", " + a + ", textureFactor.a)";
-    case D3DTOP_BLENDCURRENTALPHA: return "mix(" + b + ", " + a + ", current.a)";
+    case D3DTOP_SELECTARG1:
+      return a;
+    case D3DTOP_SELECTARG2:
+      return b;
+    case D3DTOP_MODULATE:
+      return a + " * " + b;
+    case D3DTOP_MODULATE2X:
+      return "2.0 * " + a + " * " + b;
+    case D3DTOP_MODULATE4X:
+      return "4.0 * " + a + " * " + b;
+    case D3DTOP_ADD:
+      return a + " + " + b;
+    case D3DTOP_ADDSIGNED:
+      return a + " + " + b + " - vec4(0.5)";
+    case D3DTOP_SUBTRACT:
+      return a + " - " + b;
+    case D3DTOP_BLENDDIFFUSEALPHA:
+      return "mix(" + b + ", " + a + ", diffuse.a)";
+    case D3DTOP_BLENDTEXTUREALPHA:
+      return "mix(" + b + ", " + a + ", " + t + ".a)";
+    case D3DTOP_BLENDFACTORALPHA:
+      return "mix(" + b + ", " + a + ", textureFactor.a)";
+    case D3DTOP_BLENDCURRENTALPHA:
+      return "mix(" + b + ", " + a + ", current.a)";
     case D3DTOP_DOTPRODUCT3:
       return "vec4(4.0 * dot(" + a + ".rgb - vec3(0.5), " + b + ".rgb - vec3(0.5)))";
-    default: return a + " * " + b;
+    default:
+      return a + " * " + b;
   }
 }
 
 const char* comparison(std::uint8_t func) {
   switch (func) {
-    case D3DCMP_NEVER: return "false";
-    case D3DCMP_LESS: return "alpha < reference";
-    case D3DCMP_EQUAL: return "alpha == reference";
-    case D3DCMP_LESSEQUAL: return "alpha <= reference";
-    case D3DCMP_GREATER: return "alpha > reference";
-    case D3DCMP_NOTEQUAL: return "alpha != reference";
-    case D3DCMP_GREATEREQUAL: return "alpha >= reference";
-    default: return "true";
+    case D3DCMP_NEVER:
+      return "false";
+    case D3DCMP_LESS:
+      return "alpha < reference";
+    case D3DCMP_EQUAL:
+      return "alpha == reference";
+    case D3DCMP_LESSEQUAL:
+      return "alpha <= reference";
+    case D3DCMP_GREATER:
+      return "alpha > reference";
+    case D3DCMP_NOTEQUAL:
+      return "alpha != reference";
+    case D3DCMP_GREATEREQUAL:
+      return "alpha >= reference";
+    default:
+      return "true";
   }
 }
 
@@ -128,8 +161,8 @@ std::string GlShaderCache::vertexSource(const GlProgramKey& key) {
   if (hasDiffuse) s += "layout(location = 2) in vec4 inDiffuse;\n";
   if (hasSpecular) s += "layout(location = 3) in vec4 inSpecular;\n";
   for (int i = 0; i < sets; ++i)
-    s += "layout(location = " + std::to_string(4 + i) + ") in vec2 inTexCoord" +
-         std::to_string(i) + ";\n";
+    s += "layout(location = " + std::to_string(4 + i) + ") in vec2 inTexCoord" + std::to_string(i) +
+         ";\n";
   s += interpolation + "out vec4 vDiffuse;\n" + interpolation + "out vec4 vSpecular;\n";
   for (int i = 0; i < stages; ++i) s += "out vec2 vTexCoord" + std::to_string(i) + ";\n";
 
@@ -144,18 +177,17 @@ std::string GlShaderCache::vertexSource(const GlProgramKey& key) {
     s += "  vec3 N = vec3(0.0);\n";
   }
   s += std::string("  vec4 vertexDiffuse = ") + (hasDiffuse ? "inDiffuse" : "vec4(1.0)") + ";\n";
-  s += std::string("  vec4 vertexSpecular = ") + (hasSpecular ? "inSpecular" : "vec4(0.0)") +
-       ";\n";
+  s += std::string("  vec4 vertexSpecular = ") + (hasSpecular ? "inSpecular" : "vec4(0.0)") + ";\n";
 
   if (lighting) {
     const bool colorVertex = flags & glkey::kColorVertex;
-    s += std::string("  vec4 md = ") + (colorVertex && hasDiffuse ? "inDiffuse" : "materialDiffuse") +
-         ";\n";
+    s += std::string("  vec4 md = ") +
+         (colorVertex && hasDiffuse ? "inDiffuse" : "materialDiffuse") + ";\n";
     s += std::string("  vec4 ms = ") +
          (colorVertex && hasSpecular ? "inSpecular" : "materialSpecular") + ";\n";
     s += "  vec3 V = ";
     s += (flags & glkey::kLocalViewer) ? "length(P) > 0.0 ? -normalize(P) : vec3(0.0, 0.0, -1.0);\n"
-                                        : "vec3(0.0, 0.0, -1.0);\n";
+                                       : "vec3(0.0, 0.0, -1.0);\n";
     s += R"(  vec3 ambientSum = vec3(0.0);
   vec3 diffuseSum = vec3(0.0);
   vec3 specularSum = vec3(0.0);
@@ -208,9 +240,15 @@ std::string GlShaderCache::vertexSource(const GlProgramKey& key) {
     const int generation = st.source >> 4;
     std::string input;
     switch (generation) {
-      case 1: input = "vec4(N, 1.0)"; break;
-      case 2: input = "vec4(P, 1.0)"; break;
-      case 3: input = "vec4(reflect(length(P) > 0.0 ? normalize(P) : vec3(0.0, 0.0, 1.0), N), 1.0)"; break;
+      case 1:
+        input = "vec4(N, 1.0)";
+        break;
+      case 2:
+        input = "vec4(P, 1.0)";
+        break;
+      case 3:
+        input = "vec4(reflect(length(P) > 0.0 ? normalize(P) : vec3(0.0, 0.0, 1.0), N), 1.0)";
+        break;
       default:
         input = set < sets ? "vec4(inTexCoord" + std::to_string(set) + ", 1.0, 0.0)"
                            : "vec4(0.0, 0.0, 1.0, 0.0)";

@@ -58,7 +58,9 @@ class RecordingVertexBuffer : public DeviceVertexBuffer, public RecordingResourc
   RecordingVertexBuffer(RecordingDevice* owner, std::int64_t id, std::uint32_t length,
                         std::uint32_t usage, std::uint32_t fvf, std::uint32_t pool)
       : DeviceVertexBuffer(length, usage, fvf, pool), RecordingResource(owner, id, length) {}
-  ~RecordingVertexBuffer() override { released("releaseVertexBuffer", static_cast<DeviceVertexBuffer*>(this)); }
+  ~RecordingVertexBuffer() override {
+    released("releaseVertexBuffer", static_cast<DeviceVertexBuffer*>(this));
+  }
 
   int lock(std::uint32_t offset, std::uint32_t size, void** data, std::uint32_t flags) override {
     return lockRange("lockVertexBuffer", offset, size, data, flags);
@@ -71,7 +73,9 @@ class RecordingIndexBuffer : public DeviceIndexBuffer, public RecordingResource 
   RecordingIndexBuffer(RecordingDevice* owner, std::int64_t id, std::uint32_t length,
                        std::uint32_t usage, std::uint32_t pool)
       : DeviceIndexBuffer(length, usage, pool), RecordingResource(owner, id, length) {}
-  ~RecordingIndexBuffer() override { released("releaseIndexBuffer", static_cast<DeviceIndexBuffer*>(this)); }
+  ~RecordingIndexBuffer() override {
+    released("releaseIndexBuffer", static_cast<DeviceIndexBuffer*>(this));
+  }
 
   int lock(std::uint32_t offset, std::uint32_t size, void** data, std::uint32_t flags) override {
     return lockRange("lockIndexBuffer", offset, size, data, flags);
@@ -132,8 +136,8 @@ class RecordingFont : public DeviceFont, public RecordingResource {
                std::uint32_t color) override {
     std::string s;
     if (text) s = count < 0 ? std::string(text) : std::string(text, std::size_t(count));
-    int result = record(DeviceCall{"drawText", {id, rect.left, rect.top, format, color}, {}, s,
-                                   D3D_OK});
+    int result =
+        record(DeviceCall{"drawText", {id, rect.left, rect.top, format, color}, {}, s, D3D_OK});
     if (deviceFailed(result)) return 0;
     if (s.empty()) {
       if (format & DT_CALCRECT) {
@@ -317,28 +321,32 @@ int RecordingDevice::checkDepthStencilFormat(std::uint32_t adapter, std::uint32_
                                              std::uint32_t displayFormat,
                                              std::uint32_t depthFormat) {
   int result = record(DeviceCall{"checkDepthStencilFormat",
-                                 {adapter, deviceType, displayFormat, depthFormat}, {}, {}, D3D_OK});
+                                 {adapter, deviceType, displayFormat, depthFormat},
+                                 {},
+                                 {},
+                                 D3D_OK});
   if (deviceFailed(result)) return result;
   if (adapter >= adapters || deviceType != D3DDEVTYPE_HAL) return D3DERR_INVALIDCALL;
   if (displayFormat != mode.Format) return D3DERR_NOTAVAILABLE;
-  bool accepted = std::find(depthFormats.begin(), depthFormats.end(), depthFormat) !=
-                  depthFormats.end();
+  bool accepted =
+      std::find(depthFormats.begin(), depthFormats.end(), depthFormat) != depthFormats.end();
   return accepted ? D3D_OK : D3DERR_NOTAVAILABLE;
 }
 
 int RecordingDevice::createDevice(std::uint32_t adapter, std::uint32_t deviceType,
-                                  std::uint32_t behaviorFlags,
-                                  const D3DPRESENT_PARAMETERS& p) {
-  int result = record(DeviceCall{"createDevice",
-                                 {adapter, deviceType, behaviorFlags, p.BackBufferWidth,
-                                  p.BackBufferHeight, p.BackBufferFormat, p.BackBufferCount,
-                                  p.SwapEffect, p.Windowed ? 1 : 0,
-                                  p.EnableAutoDepthStencil ? 1 : 0, p.AutoDepthStencilFormat},
-                                 {}, {}, D3D_OK});
+                                  std::uint32_t behaviorFlags, const D3DPRESENT_PARAMETERS& p) {
+  int result =
+      record(DeviceCall{"createDevice",
+                        {adapter, deviceType, behaviorFlags, p.BackBufferWidth, p.BackBufferHeight,
+                         p.BackBufferFormat, p.BackBufferCount, p.SwapEffect, p.Windowed ? 1 : 0,
+                         p.EnableAutoDepthStencil ? 1 : 0, p.AutoDepthStencilFormat},
+                        {},
+                        {},
+                        D3D_OK});
   if (deviceFailed(result)) return result;
-  bool depthAccepted = !p.EnableAutoDepthStencil ||
-                       std::find(depthFormats.begin(), depthFormats.end(),
-                                 p.AutoDepthStencilFormat) != depthFormats.end();
+  bool depthAccepted =
+      !p.EnableAutoDepthStencil || std::find(depthFormats.begin(), depthFormats.end(),
+                                             p.AutoDepthStencilFormat) != depthFormats.end();
   if (created || adapter >= adapters || deviceType != D3DDEVTYPE_HAL || !p.Windowed ||
       !depthAccepted) {
     recorded.back().result = D3DERR_INVALIDCALL;
@@ -465,11 +473,11 @@ int RecordingDevice::setLight(std::uint32_t index, const D3DLIGHT8& light) {
   appendColor(call.floats, light.Diffuse);
   appendColor(call.floats, light.Specular);
   appendColor(call.floats, light.Ambient);
-  call.floats.insert(call.floats.end(),
-                     {light.Position.x, light.Position.y, light.Position.z, light.Direction.x,
-                      light.Direction.y, light.Direction.z, light.Range, light.Falloff,
-                      light.Attenuation0, light.Attenuation1, light.Attenuation2, light.Theta,
-                      light.Phi});
+  call.floats.insert(
+      call.floats.end(),
+      {light.Position.x, light.Position.y, light.Position.z, light.Direction.x, light.Direction.y,
+       light.Direction.z, light.Range, light.Falloff, light.Attenuation0, light.Attenuation1,
+       light.Attenuation2, light.Theta, light.Phi});
   int result = recordDeviceCall(std::move(call));
   if (deviceFailed(result)) return result;
   if (index >= deviceCaps.MaxActiveLights || index >= kDeviceMaxLights)
@@ -479,8 +487,7 @@ int RecordingDevice::setLight(std::uint32_t index, const D3DLIGHT8& light) {
 }
 
 int RecordingDevice::lightEnable(std::uint32_t index, bool enable) {
-  int result =
-      recordDeviceCall(DeviceCall{"lightEnable", {index, enable ? 1 : 0}, {}, {}, D3D_OK});
+  int result = recordDeviceCall(DeviceCall{"lightEnable", {index, enable ? 1 : 0}, {}, {}, D3D_OK});
   if (deviceFailed(result)) return result;
   if (index >= deviceCaps.MaxActiveLights || index >= kDeviceMaxLights)
     return recorded.back().result = D3DERR_INVALIDCALL;
@@ -547,8 +554,8 @@ int RecordingDevice::setStreamSource(std::uint32_t streamNumber, DeviceVertexBuf
 }
 
 int RecordingDevice::setIndices(DeviceIndexBuffer* buffer, std::uint32_t baseVertexIndex) {
-  int result = recordDeviceCall(
-      DeviceCall{"setIndices", {idOf(buffer), baseVertexIndex}, {}, {}, D3D_OK});
+  int result =
+      recordDeviceCall(DeviceCall{"setIndices", {idOf(buffer), baseVertexIndex}, {}, {}, D3D_OK});
   if (deviceFailed(result)) return result;
   if (buffer && !idOf(buffer)) return recorded.back().result = D3DERR_INVALIDCALL;
   indexBuffer = buffer;
@@ -573,9 +580,12 @@ int RecordingDevice::drawPrimitive(std::uint32_t primitiveType, std::uint32_t st
 int RecordingDevice::drawIndexedPrimitive(std::uint32_t primitiveType, std::uint32_t minIndex,
                                           std::uint32_t numVertices, std::uint32_t startIndex,
                                           std::uint32_t primitiveCount) {
-  int result = recordDeviceCall(DeviceCall{
-      "drawIndexedPrimitive",
-      {primitiveType, minIndex, numVertices, startIndex, primitiveCount}, {}, {}, D3D_OK});
+  int result = recordDeviceCall(
+      DeviceCall{"drawIndexedPrimitive",
+                 {primitiveType, minIndex, numVertices, startIndex, primitiveCount},
+                 {},
+                 {},
+                 D3D_OK});
   if (deviceFailed(result)) return result;
   if (!stream || !indexBuffer || !inScene) return recorded.back().result = D3DERR_INVALIDCALL;
   return D3D_OK;
@@ -583,8 +593,8 @@ int RecordingDevice::drawIndexedPrimitive(std::uint32_t primitiveType, std::uint
 
 // ---- Resources.
 
-int RecordingDevice::createTexture(std::uint32_t width, std::uint32_t height,
-                                   std::uint32_t format, RefPtr<DeviceTexture>& texture) {
+int RecordingDevice::createTexture(std::uint32_t width, std::uint32_t height, std::uint32_t format,
+                                   RefPtr<DeviceTexture>& texture) {
   texture.reset();
   int result =
       recordDeviceCall(DeviceCall{"createTexture", {width, height, format, 0}, {}, {}, D3D_OK});
@@ -604,8 +614,7 @@ int RecordingDevice::createTexture(std::uint32_t width, std::uint32_t height,
 int RecordingDevice::createFont(const std::string& faceName, int heightPixels,
                                 RefPtr<DeviceFont>& font) {
   font.reset();
-  int result =
-      recordDeviceCall(DeviceCall{"createFont", {heightPixels, 0}, {}, faceName, D3D_OK});
+  int result = recordDeviceCall(DeviceCall{"createFont", {heightPixels, 0}, {}, faceName, D3D_OK});
   if (deviceFailed(result)) return result;
   if (heightPixels <= 0) return recorded.back().result = D3DERR_INVALIDCALL;
   std::int64_t id = nextId();

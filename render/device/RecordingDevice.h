@@ -30,9 +30,9 @@ struct DeviceCall {
 //   createDevice {adapter, type, behavior, width, height, format, count, swapEffect, windowed,
 //                 autoDepthStencil, depthFormat};
 //   clear {flags, color, stencil} floats {z}; beginScene; endScene; present; readFrame;
-//   setRenderState {state, value}; setTextureStageState {stage, type, value}; setTexture {stage, id};
-//   setTransform {state} floats {16 values}; lightEnable {index, enable};
-//   setLight {index, Type} floats {Diffuse rgba, Specular rgba, Ambient rgba, Position xyz,
+//   setRenderState {state, value}; setTextureStageState {stage, type, value}; setTexture {stage,
+//   id}; setTransform {state} floats {16 values}; lightEnable {index, enable}; setLight {index,
+//   Type} floats {Diffuse rgba, Specular rgba, Ambient rgba, Position xyz,
 //            Direction xyz, Range, Falloff, Attenuation0, Attenuation1, Attenuation2, Theta, Phi};
 //   setMaterial floats {Diffuse rgba, Ambient rgba, Specular rgba, Emissive rgba, Power};
 //   createVertexBuffer {length, usage, fvf, pool, id}; createIndexBuffer {length, usage, format,

@@ -1,12 +1,12 @@
-#include "render/device/GlDevice.h"
-#include "render/device/GlHeadlessContext.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
+
+#include "render/device/GlDevice.h"
+#include "render/device/GlHeadlessContext.h"
 
 // Pixel tests on a small headless device. Transforms are identity unless a test says otherwise,
 // so vertex positions are clip coordinates: x and y in −1..1 (y up), depth z in 0..1.
@@ -108,9 +108,10 @@ class GlDeviceTest : public ::testing::Test {
 
   // A clockwise (front-facing) quad as a strip: top-left, top-right, bottom-left, bottom-right.
   int drawQuad(float x0, float y0, float x1, float y1, float z, std::uint32_t color) {
-    return draw(std::vector<ColorVertex>{{x0, y1, z, color}, {x1, y1, z, color},
-                                         {x0, y0, z, color}, {x1, y0, z, color}},
-                kColorFvf, D3DPT_TRIANGLESTRIP);
+    return draw(
+        std::vector<ColorVertex>{
+            {x0, y1, z, color}, {x1, y1, z, color}, {x0, y0, z, color}, {x1, y0, z, color}},
+        kColorFvf, D3DPT_TRIANGLESTRIP);
   }
   int drawFullScreen(float z, std::uint32_t color) { return drawQuad(-1, -1, 1, 1, z, color); }
 
@@ -347,11 +348,11 @@ TEST_F(GlDeviceTest, BlendFactorPairsOfTheStateCache) {
     std::uint32_t source, destination;
     Rgba expected;
   } cases[] = {
-      {D3DBLEND_DESTCOLOR, D3DBLEND_ZERO, {51, 38, 51, 0}},        // s·d
-      {D3DBLEND_ONE, D3DBLEND_ONE, {230, 217, 255, 0}},            // s + d, saturated
-      {D3DBLEND_SRCCOLOR, D3DBLEND_ONE, {166, 169, 255, 0}},       // s·s + d
+      {D3DBLEND_DESTCOLOR, D3DBLEND_ZERO, {51, 38, 51, 0}},           // s·d
+      {D3DBLEND_ONE, D3DBLEND_ONE, {230, 217, 255, 0}},               // s + d, saturated
+      {D3DBLEND_SRCCOLOR, D3DBLEND_ONE, {166, 169, 255, 0}},          // s·s + d
       {D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA, {115, 108, 153, 0}},  // s·a + d·(1 − a)
-      {D3DBLEND_SRCALPHA, D3DBLEND_ONE, {166, 185, 179, 0}},       // s·a + d
+      {D3DBLEND_SRCALPHA, D3DBLEND_ONE, {166, 185, 179, 0}},          // s·a + d
   };
   for (const Case& c : cases) {
     device->setRenderState(D3DRS_ALPHABLENDENABLE, D3D_FALSE);
@@ -374,9 +375,9 @@ TEST_F(GlDeviceTest, CullModesFollowScreenWinding) {
     std::uint32_t cull;
     bool clockwise;
     bool drawn;
-  } cases[] = {{D3DCULL_NONE, true, true},  {D3DCULL_NONE, false, true},
-               {D3DCULL_CW, true, false},   {D3DCULL_CW, false, true},
-               {D3DCULL_CCW, true, true},   {D3DCULL_CCW, false, false}};
+  } cases[] = {{D3DCULL_NONE, true, true}, {D3DCULL_NONE, false, true},
+               {D3DCULL_CW, true, false},  {D3DCULL_CW, false, true},
+               {D3DCULL_CCW, true, true},  {D3DCULL_CCW, false, false}};
   for (const Case& c : cases) {
     device->clear(D3DCLEAR_TARGET, kClear, 1.0f, 0);
     device->setRenderState(D3DRS_CULLMODE, c.cull);
@@ -405,10 +406,10 @@ TEST_F(GlDeviceTest, DepthCompareAgainstAnEarlierSurface) {
     std::uint32_t func;
     float secondZ;
     bool secondWins;
-  } cases[] = {{D3DCMP_LESS, 0.7f, false},      {D3DCMP_LESS, 0.3f, true},
-               {D3DCMP_LESS, 0.5f, false},      {D3DCMP_LESSEQUAL, 0.5f, true},
-               {D3DCMP_EQUAL, 0.5f, true},      {D3DCMP_EQUAL, 0.3f, false},
-               {D3DCMP_GREATER, 0.7f, true},    {D3DCMP_ALWAYS, 0.9f, true}};
+  } cases[] = {{D3DCMP_LESS, 0.7f, false},   {D3DCMP_LESS, 0.3f, true},
+               {D3DCMP_LESS, 0.5f, false},   {D3DCMP_LESSEQUAL, 0.5f, true},
+               {D3DCMP_EQUAL, 0.5f, true},   {D3DCMP_EQUAL, 0.3f, false},
+               {D3DCMP_GREATER, 0.7f, true}, {D3DCMP_ALWAYS, 0.9f, true}};
   for (const Case& c : cases) {
     device->clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kClear, 1.0f, 0);
     device->setRenderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
@@ -441,7 +442,8 @@ std::vector<Position> boxTriangles(float x0, float y0, float z0, float x1, float
   const Position centre{(x0 + x1) / 2, (y0 + y1) / 2, (z0 + z1) / 2};
   std::vector<Position> out;
   for (const auto& f : faces) {
-    for (const auto& t : {std::array<int, 3>{f[0], f[1], f[2]}, std::array<int, 3>{f[1], f[3], f[2]}}) {
+    for (const auto& t :
+         {std::array<int, 3>{f[0], f[1], f[2]}, std::array<int, 3>{f[1], f[3], f[2]}}) {
       Position a = c[t[0]], b = c[t[1]], d = c[t[2]];
       const float e1[3] = {b.x - a.x, b.y - a.y, b.z - a.z};
       const float e2[3] = {d.x - a.x, d.y - a.y, d.z - a.z};
@@ -489,8 +491,8 @@ TEST_F(GlDeviceTest, DepthFailStencilVolumeDarkensOnlyThePixelsInside) {
   const Rgba shadow{0x40, 0x40, 0x40, 255}, lit{255, 255, 255, 255};
   EXPECT_TRUE(near(pixel(24, 32), shadow, 0));  // inside the box, surface inside it
   EXPECT_TRUE(near(pixel(17, 17), shadow, 0));
-  EXPECT_TRUE(near(pixel(40, 32), lit, 0));     // inside the box's outline, surface in front
-  EXPECT_TRUE(near(pixel(8, 32), lit, 0));      // outside the box
+  EXPECT_TRUE(near(pixel(40, 32), lit, 0));  // inside the box's outline, surface in front
+  EXPECT_TRUE(near(pixel(8, 32), lit, 0));   // outside the box
   EXPECT_TRUE(near(pixel(24, 4), lit, 0));
   EXPECT_TRUE(near(pixel(24, 60), lit, 0));
 }
@@ -690,9 +692,10 @@ TEST_F(GlDeviceTest, X8R8G8B8TexturesSampleOpaque) {
   device->setTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
   device->setTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
   device->setTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-  draw(std::vector<TexturedVertex>{{-1, 1, 0.5f, 0, 0, 0}, {1, 1, 0.5f, 0, 1, 0},
-                                   {-1, -1, 0.5f, 0, 0, 1}},
-       kTexturedFvf);
+  draw(
+      std::vector<TexturedVertex>{
+          {-1, 1, 0.5f, 0, 0, 0}, {1, 1, 0.5f, 0, 1, 0}, {-1, -1, 0.5f, 0, 0, 1}},
+      kTexturedFvf);
   frame();
   EXPECT_TRUE(near(pixel(8, 8), {255, 128, 0, 255}, 0, true));
 }
@@ -750,7 +753,9 @@ TEST_F(GlDeviceTest, ProjectionMapsDepthZeroToOne) {
 TEST_F(GlDeviceTest, IndexedDrawUsesTheBaseVertexAndRefusesIndicesPastTheBuffer) {
   const std::vector<ColorVertex> vertices{
       {0, 0, 0.5f, 0xFFFF0000u},  // unused: the base index skips it
-      {-1, 1, 0.5f, 0xFF00FF00u}, {1, 1, 0.5f, 0xFF00FF00u}, {-1, -1, 0.5f, 0xFF00FF00u}};
+      {-1, 1, 0.5f, 0xFF00FF00u},
+      {1, 1, 0.5f, 0xFF00FF00u},
+      {-1, -1, 0.5f, 0xFF00FF00u}};
   RefPtr<DeviceVertexBuffer> vb;
   ASSERT_EQ(device->createVertexBuffer(std::uint32_t(vertices.size() * sizeof(ColorVertex)),
                                        D3DUSAGE_WRITEONLY, kColorFvf, D3DPOOL_MANAGED, vb),
@@ -794,23 +799,25 @@ TEST_F(GlDeviceTest, DrawsPastTheVertexBufferAreRefused) {
 
 TEST_F(GlDeviceTest, DiscardLockOfADynamicBufferShowsTheNewContents) {
   RefPtr<DeviceVertexBuffer> vb;
-  ASSERT_EQ(device->createVertexBuffer(3 * sizeof(ColorVertex),
-                                       D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC, kColorFvf,
-                                       D3DPOOL_DEFAULT, vb),
-            D3D_OK);
+  ASSERT_EQ(
+      device->createVertexBuffer(3 * sizeof(ColorVertex), D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC,
+                                 kColorFvf, D3DPOOL_DEFAULT, vb),
+      D3D_OK);
   device->setStreamSource(0, vb.get(), sizeof(ColorVertex));
   device->setVertexShader(kColorFvf);
   for (std::uint32_t color : {0xFFFF0000u, 0xFF0000FFu}) {
     device->clear(D3DCLEAR_TARGET, kClear, 1.0f, 0);
     void* data = nullptr;
     ASSERT_EQ(vb->lock(0, 0, &data, D3DLOCK_DISCARD), D3D_OK);
-    const ColorVertex triangle[3] = {{-1, 1, 0.5f, color}, {1, 1, 0.5f, color}, {-1, -1, 0.5f, color}};
+    const ColorVertex triangle[3] = {
+        {-1, 1, 0.5f, color}, {1, 1, 0.5f, color}, {-1, -1, 0.5f, color}};
     std::memcpy(data, triangle, sizeof triangle);
     ASSERT_EQ(vb->unlock(), D3D_OK);
     ASSERT_EQ(device->drawPrimitive(D3DPT_TRIANGLELIST, 0, 1), D3D_OK);
     frame();
-    EXPECT_TRUE(near(pixel(8, 8), {int((color >> 16) & 0xFF), int((color >> 8) & 0xFF),
-                                   int(color & 0xFF), 255}, 0));
+    EXPECT_TRUE(near(pixel(8, 8),
+                     {int((color >> 16) & 0xFF), int((color >> 8) & 0xFF), int(color & 0xFF), 255},
+                     0));
   }
 }
 
@@ -963,8 +970,10 @@ TEST_F(GlDeviceTest, AlphaTestDiscardsFailingPixels) {
   struct Case {
     std::uint32_t func, reference;
     bool drawn;
-  } cases[] = {{D3DCMP_GREATER, 0x7F, true}, {D3DCMP_GREATER, 0x80, false},
-               {D3DCMP_GREATEREQUAL, 0x80, true}, {D3DCMP_LESS, 0x80, false}};
+  } cases[] = {{D3DCMP_GREATER, 0x7F, true},
+               {D3DCMP_GREATER, 0x80, false},
+               {D3DCMP_GREATEREQUAL, 0x80, true},
+               {D3DCMP_LESS, 0x80, false}};
   for (const Case& c : cases) {
     device->clear(D3DCLEAR_TARGET, kClear, 1.0f, 0);
     device->setRenderState(D3DRS_ALPHATESTENABLE, D3D_TRUE);

@@ -1,8 +1,8 @@
-#include "render/device/RecordingDevice.h"
-
 #include <gtest/gtest.h>
 
 #include <cstring>
+
+#include "render/device/RecordingDevice.h"
 
 namespace {
 
@@ -79,10 +79,9 @@ TEST(RecordingDeviceTest, RecordsCallsWithTheirArgumentsInOrder) {
   device->lightEnable(2, true);
   device->endScene();
 
-  EXPECT_EQ(device->callNames(),
-            (std::vector<std::string>{"clear", "beginScene", "setRenderState",
-                                      "setTextureStageState", "setTransform", "setLight",
-                                      "lightEnable", "endScene"}));
+  EXPECT_EQ(device->callNames(), (std::vector<std::string>{"clear", "beginScene", "setRenderState",
+                                                           "setTextureStageState", "setTransform",
+                                                           "setLight", "lightEnable", "endScene"}));
   const auto& calls = device->calls();
   EXPECT_EQ(calls[0].ints, (std::vector<std::int64_t>{7, 0xFF336699, 0}));
   EXPECT_EQ(calls[0].floats, std::vector<float>{1.0f});
@@ -109,10 +108,10 @@ TEST(RecordingDeviceTest, StatesStartAtTheDeviceDefaults) {
   RefPtr<RecordingDevice> device = new RecordingDevice(true);
   struct Case {
     std::uint32_t state, value;
-  } cases[] = {{D3DRS_CULLMODE, D3DCULL_CCW},     {D3DRS_ZFUNC, D3DCMP_LESSEQUAL},
-               {D3DRS_LIGHTING, D3D_TRUE},        {D3DRS_STENCILWRITEMASK, 0xFFFFFFFF},
-               {D3DRS_SRCBLEND, D3DBLEND_ONE},    {D3DRS_DESTBLEND, D3DBLEND_ZERO},
-               {D3DRS_COLORWRITEENABLE, 0xF},     {D3DRS_SHADEMODE, D3DSHADE_GOURAUD}};
+  } cases[] = {{D3DRS_CULLMODE, D3DCULL_CCW},  {D3DRS_ZFUNC, D3DCMP_LESSEQUAL},
+               {D3DRS_LIGHTING, D3D_TRUE},     {D3DRS_STENCILWRITEMASK, 0xFFFFFFFF},
+               {D3DRS_SRCBLEND, D3DBLEND_ONE}, {D3DRS_DESTBLEND, D3DBLEND_ZERO},
+               {D3DRS_COLORWRITEENABLE, 0xF},  {D3DRS_SHADEMODE, D3DSHADE_GOURAUD}};
   for (const Case& c : cases) {
     std::uint32_t value = 0xDEAD;
     ASSERT_EQ(device->getRenderState(c.state, value), D3D_OK);
@@ -174,8 +173,12 @@ TEST(RecordingDeviceTest, LocksOutsideTheBufferAreRefused) {
   struct Case {
     std::uint32_t offset, size;
     int expected;
-  } cases[] = {{0, 0, D3D_OK}, {0, 12, D3D_OK}, {10, 2, D3D_OK},
-               {10, 4, D3DERR_INVALIDCALL}, {13, 0, D3DERR_INVALIDCALL}, {12, 1, D3DERR_INVALIDCALL}};
+  } cases[] = {{0, 0, D3D_OK},
+               {0, 12, D3D_OK},
+               {10, 2, D3D_OK},
+               {10, 4, D3DERR_INVALIDCALL},
+               {13, 0, D3DERR_INVALIDCALL},
+               {12, 1, D3DERR_INVALIDCALL}};
   for (const Case& c : cases) {
     void* data = nullptr;
     EXPECT_EQ(ib->lock(c.offset, c.size, &data, 0), c.expected) << c.offset << "+" << c.size;
@@ -201,7 +204,7 @@ TEST(RecordingDeviceTest, TextureLockGivesBgraRowsOfFourBytes) {
   ASSERT_EQ(texture->lockRect(0, rect, 0), D3D_OK);
   EXPECT_EQ(rect.Pitch, 12);
   auto* row1 = static_cast<std::uint8_t*>(rect.pBits) + rect.Pitch;
-  row1[8] = 0x11;  // pixel (2, 1), blue
+  row1[8] = 0x11;   // pixel (2, 1), blue
   row1[11] = 0x44;  // alpha
   ASSERT_EQ(texture->unlockRect(0), D3D_OK);
   const auto& bytes = device->contents(texture.get());
@@ -277,7 +280,8 @@ TEST(RecordingDeviceTest, FontMeasuresHalfHeightPerCharacterAndOneHeightPerLine)
   EXPECT_EQ(font->drawText("hi", -1, rect, 0, 0xFFFFFFFF), 15);
   const DeviceCall* draw = device->lastCall("drawText");
   EXPECT_EQ(draw->text, "hi");
-  EXPECT_EQ(draw->ints, (std::vector<std::int64_t>{device->idOf(font.get()), 5, 30, 0, 0xFFFFFFFF}));
+  EXPECT_EQ(draw->ints,
+            (std::vector<std::int64_t>{device->idOf(font.get()), 5, 30, 0, 0xFFFFFFFF}));
 }
 
 TEST(RecordingDeviceTest, ReadFrameReturnsTheClearColourAsRgba) {
