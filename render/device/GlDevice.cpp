@@ -206,6 +206,10 @@ bool primitiveShape(std::uint32_t type, std::uint32_t count, GLenum& mode,
   }
 }
 
+bool ownedBy(const GlResource* resource, const GlDevice* device) {
+  return resource && resource->owner() == device;
+}
+
 bool isDepthFormatSupported(std::uint32_t format) {
   return format == D3DFMT_D24S8 || format == D3DFMT_D24X8 || format == D3DFMT_D16 ||
          format == D3DFMT_D32;
@@ -573,7 +577,8 @@ int GlDevice::getTextureStageState(std::uint32_t stage, std::uint32_t type, std:
 
 int GlDevice::setTexture(std::uint32_t stage, DeviceTexture* texture) {
   if (!created || stage >= D3DMAX_TEXTURESTAGES) return D3DERR_INVALIDCALL;
-  if (texture && !dynamic_cast<GlTexture*>(texture)) return D3DERR_INVALIDCALL;
+  // Only this device's own objects: another context's GL names mean nothing here.
+  if (texture && !ownedBy(dynamic_cast<GlTexture*>(texture), this)) return D3DERR_INVALIDCALL;
   if (textures[stage].get() == texture) return D3D_OK;
   if ((textures[stage].get() == nullptr) != (texture == nullptr)) programDirty = true;
   textures[stage] = texture;
@@ -655,7 +660,7 @@ int GlDevice::createIndexBuffer(std::uint32_t length, std::uint32_t usage, std::
 int GlDevice::setStreamSource(std::uint32_t streamNumber, DeviceVertexBuffer* buffer,
                               std::uint32_t strideBytes) {
   if (!created || streamNumber != 0) return D3DERR_INVALIDCALL;
-  if (buffer && !dynamic_cast<GlVertexBuffer*>(buffer)) return D3DERR_INVALIDCALL;
+  if (buffer && !ownedBy(dynamic_cast<GlVertexBuffer*>(buffer), this)) return D3DERR_INVALIDCALL;
   stream = buffer;
   stride = strideBytes;
   layoutDirty = true;
@@ -664,7 +669,7 @@ int GlDevice::setStreamSource(std::uint32_t streamNumber, DeviceVertexBuffer* bu
 
 int GlDevice::setIndices(DeviceIndexBuffer* buffer, std::uint32_t baseVertexIndex) {
   if (!created) return D3DERR_INVALIDCALL;
-  if (buffer && !dynamic_cast<GlIndexBuffer*>(buffer)) return D3DERR_INVALIDCALL;
+  if (buffer && !ownedBy(dynamic_cast<GlIndexBuffer*>(buffer), this)) return D3DERR_INVALIDCALL;
   indexBuffer = buffer;
   baseVertex = baseVertexIndex;
   indicesDirty = true;

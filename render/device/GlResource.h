@@ -14,6 +14,8 @@ class GlResource {
 
   // Frees the GL objects (the owner's context is current) and forgets the owner.
   void detach();
+  // The device that made this object; null once detached.
+  GlDevice* owner() const { return device; }
 
  protected:
   virtual void freeGl() = 0;

@@ -1094,6 +1094,26 @@ TEST(GlDeviceContextTest, HeadlessDevicesTakeTurnsOnOneThread) {
   EXPECT_EQ(rgba[2], 255);
 }
 
+TEST(GlDeviceContextTest, ObjectsOfAnotherDeviceAreRefused) {
+  RefPtr<GlDevice> first = GlDevice::createHeadless(4, 4);
+  RefPtr<GlDevice> second = GlDevice::createHeadless(4, 4);
+  ASSERT_TRUE(first && second);
+  ASSERT_EQ(first->createDevice(0, D3DDEVTYPE_HAL, 0x40, windowedDepthStencil()), D3D_OK);
+  ASSERT_EQ(second->createDevice(0, D3DDEVTYPE_HAL, 0x40, windowedDepthStencil()), D3D_OK);
+  RefPtr<DeviceTexture> texture;
+  RefPtr<DeviceVertexBuffer> vb;
+  RefPtr<DeviceIndexBuffer> ib;
+  ASSERT_EQ(first->createTexture(1, 1, D3DFMT_A8R8G8B8, texture), D3D_OK);
+  ASSERT_EQ(first->createVertexBuffer(12, 0, D3DFVF_XYZ, D3DPOOL_MANAGED, vb), D3D_OK);
+  ASSERT_EQ(first->createIndexBuffer(6, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED, ib), D3D_OK);
+  EXPECT_EQ(second->setTexture(0, texture.get()), D3DERR_INVALIDCALL);
+  EXPECT_EQ(second->setStreamSource(0, vb.get(), 12), D3DERR_INVALIDCALL);
+  EXPECT_EQ(second->setIndices(ib.get(), 0), D3DERR_INVALIDCALL);
+  EXPECT_EQ(first->setTexture(0, texture.get()), D3D_OK);
+  EXPECT_EQ(first->setStreamSource(0, vb.get(), 12), D3D_OK);
+  EXPECT_EQ(first->setIndices(ib.get(), 0), D3D_OK);
+}
+
 TEST(GlDeviceContextTest, WindowDeviceSwapsAtPresentAndFollowsTheWindowSize) {
   // Any current 3.3 context stands in for a window's.
   auto context = GlHeadlessContext::create();
