@@ -222,7 +222,7 @@ TEST(GeneratedXFile, TigerFacesPointOutwards) {
 struct GrammarObject {
     std::string file;
     size_t keys[9] = {};
-    std::vector<double> inTangents[9], outTangents[9];
+    std::vector<double> times[9], values[9], inTangents[9], outTangents[9];
     int parent = -1;
 };
 
@@ -251,6 +251,8 @@ static std::vector<GrammarObject> readWithGrammar(const std::string& text) {
             double v[9];
             for (double& x : v) k >> x;
             objects.back().keys[channel]++;
+            objects.back().times[channel].push_back(v[1]);
+            objects.back().values[channel].push_back(v[0]);
             objects.back().inTangents[channel].push_back(v[6]);
             objects.back().outTangents[channel].push_back(v[7]);
         } else if (first == "ParentItem" && !objects.empty()) {
@@ -260,6 +262,25 @@ static std::vector<GrammarObject> readWithGrammar(const std::string& text) {
         }
     }
     return objects;
+}
+
+TEST(LwsWriter, AlignsTheChannelsOfAGroupOnCommonKeyTimes) {
+    LwsObject o;
+    o.channels[6] = {{0.0f, 1.0f, 0, 0}, {2.0f, 3.0f, 0.5f, 0.5f}};
+    o.channels[7] = {{0.0f, 1.0f, 0, 0}};
+    o.channels[8] = {{1.0f, 2.0f, 0, 0}};
+    LwsWriter::alignGroups(o);
+    for (int c = 6; c < 9; ++c) {
+        ASSERT_EQ(o.channels[c].size(), 3u) << c;
+        EXPECT_EQ(o.channels[c][0].timeS, 0.0f);
+        EXPECT_EQ(o.channels[c][1].timeS, 1.0f);
+        EXPECT_EQ(o.channels[c][2].timeS, 2.0f);
+    }
+    EXPECT_FLOAT_EQ(o.channels[6][1].value, 2.0f);  // halfway between its own keys
+    EXPECT_FLOAT_EQ(o.channels[6][2].inTangent, 0.5f);  // its own keys are kept as they were
+    EXPECT_FLOAT_EQ(o.channels[7][2].value, 1.0f);  // a constant stays constant
+    EXPECT_FLOAT_EQ(o.channels[8][0].value, 2.0f);  // before its first key: its first value
+    EXPECT_TRUE(o.channels[0].empty());             // groups without keys stay empty
 }
 
 TEST(LwsWriter, ItemNumbersAndTangents) {
@@ -294,6 +315,15 @@ TEST(GeneratedLws, SceneFollowsTheReadersGrammar) {
             EXPECT_GE(objects[i].keys[c], 1u);
             for (double t : objects[i].outTangents[c]) someTangent |= t != 0.0;
         }
+        // The reader merges a group's components by key time and takes 0 where one has no key,
+        // so the three channels of each group must share their times.
+        for (int group = 0; group < 9; group += 3) {
+            EXPECT_EQ(objects[i].times[group], objects[i].times[group + 1]) << objects[i].file << " group " << group;
+            EXPECT_EQ(objects[i].times[group], objects[i].times[group + 2]) << objects[i].file << " group " << group;
+        }
+        // Scales never merge to 0 or below.
+        for (int c = 6; c < 9; ++c)
+            for (size_t k = 0; k < objects[i].times[c].size(); ++k) EXPECT_GT(objects[i].values[c][k], 0.5) << objects[i].file;
     }
     EXPECT_EQ(roots, 1u);
     EXPECT_TRUE(someTangent);

@@ -1,5 +1,6 @@
 #include "tools/datagen/LwsWriter.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <sstream>
 
@@ -12,6 +13,38 @@ std::string number(double v) {
 }
 
 }  // namespace
+
+void LwsWriter::alignGroups(LwsObject& object) {
+    for (int group = 0; group < 9; group += 3) {
+        std::vector<float> times;
+        for (int c = group; c < group + 3; ++c)
+            for (const LwsKey& k : object.channels[c]) times.push_back(k.timeS);
+        std::sort(times.begin(), times.end());
+        times.erase(std::unique(times.begin(), times.end()), times.end());
+        for (int c = group; c < group + 3; ++c) {
+            const std::vector<LwsKey> own = object.channels[c];
+            if (own.empty()) continue;
+            std::vector<LwsKey> aligned;
+            for (float t : times) {
+                auto hit = std::find_if(own.begin(), own.end(), [&](const LwsKey& k) { return k.timeS == t; });
+                if (hit != own.end()) {
+                    aligned.push_back(*hit);
+                    continue;
+                }
+                auto after = std::find_if(own.begin(), own.end(), [&](const LwsKey& k) { return k.timeS > t; });
+                float value;
+                if (after == own.begin()) value = own.front().value;
+                else if (after == own.end()) value = own.back().value;
+                else {
+                    const LwsKey& a = *(after - 1);
+                    value = a.value + (after->value - a.value) * (t - a.timeS) / (after->timeS - a.timeS);
+                }
+                aligned.push_back({t, value, 0.0f, 0.0f});
+            }
+            object.channels[c] = aligned;
+        }
+    }
+}
 
 std::string LwsWriter::itemNumber(int index) {
     char buf[16];

@@ -28,6 +28,12 @@ public:
     // Catmull-Rom style tangents in value units per span, zero at both ends.
     static std::vector<LwsKey> smoothKeys(const std::vector<std::pair<float, float>>& timeValue);
 
+    // Gives the three channels of each group (position, rotation, scale) keys at the same times:
+    // readers merge a group's keys by time and take 0 for a component without a key there, which
+    // would flatten, say, a constant scale of 1 to 0 between the other components' keys. Missing
+    // keys get the channel's value there (linear between its own keys) and flat tangents.
+    static void alignGroups(LwsObject& object);
+
     // The item number a "ParentItem" line gives for object `index`: 1 then seven hex digits.
     static std::string itemNumber(int index);
 };

@@ -208,7 +208,9 @@ std::vector<LwsObject> SampleModels::boatScene() {
     hull.channels[6] = LwsWriter::smoothKeys({{0.0f, 1.0f}, {2.9f, 1.0f}, {3.1f, 1.06f}, {3.4f, 1.0f}, {4.0f, 1.0f}});
     hull.channels[7] = LwsWriter::smoothKeys({{0.0f, 1.0f}, {2.9f, 1.0f}, {3.1f, 0.85f}, {3.4f, 1.0f}, {4.0f, 1.0f}});
     hull.channels[8] = constant(1.0f);
-    return {mast, sail, flag, hull};
+    std::vector<LwsObject> scene{mast, sail, flag, hull};
+    for (LwsObject& o : scene) LwsWriter::alignGroups(o);
+    return scene;
 }
 
 std::vector<ObjGroup> SampleModels::crateGroups() {
