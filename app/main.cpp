@@ -1,7 +1,37 @@
-// Entry point of the test-bed. The shell takes over once the application exists.
+// Entry point of the test-bed. The two program-lifetime objects are built by static
+// initialisation, before main, so that the engine-wide services created later (settings, timer,
+// renderer, ...) are destroyed first at exit, then the test application with its contexts and its
+// window, and last the shell.
 #include <cstdio>
+#include <string>
 
-int main(int, char**) {
-  std::puts("testbed: the window shell is not built yet");
-  return 0;
+#include "app/LaunchOptions.h"
+#include "app/ShellApp.h"
+#include "app/TestApplication.h"
+#include "foundation/Logger.h"
+#include "foundation/Path.h"
+
+ShellApp theShellApp;
+TestApplication theTestApplication;
+
+namespace {
+
+// Opens the log: its banner, then the "Application path: " line.
+const std::string& startupApplicationPath = programApplicationPath();
+std::ostream& startupDebugStream = debugOut();
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  LaunchOptions options;
+  std::string error;
+  if (!parseLaunchOptions(argc, argv, options, error)) {
+    std::fprintf(stderr, "testbed: %s\n%s", error.c_str(), launchUsage().c_str());
+    return 2;
+  }
+  if (options.help) {
+    std::fputs(launchUsage().c_str(), stdout);
+    return 0;
+  }
+  return theShellApp.run(theTestApplication, options);
 }

@@ -1,0 +1,126 @@
+#include "app/MainWindow.h"
+
+#include <algorithm>
+
+#include "foundation/Logger.h"
+#include "render/device/GlDevice.h"
+
+namespace {
+
+// A client area of less than one pixel cannot hold a frame buffer.
+int atLeastOnePixel(int size) { return std::max(size, 1); }
+
+}  // namespace
+
+std::unique_ptr<MainWindow> MainWindow::create(const SurfaceRequest& request) {
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    Logger::instance().line(2) << "Couldn't open the window: " << SDL_GetError() << std::endl;
+    return nullptr;
+  }
+  std::unique_ptr<MainWindow> self(new MainWindow());
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+  SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+  SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
+
+  const int width = atLeastOnePixel(request.width);
+  const int height = atLeastOnePixel(request.height);
+  // SDL places and sizes the client area; the frame is added around it.
+  self->window = SDL_CreateWindow(request.title.c_str(), request.x, request.y, width, height,
+                                  SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
+  if (!self->window) {
+    Logger::instance().line(2) << "Couldn't open the window: " << SDL_GetError() << std::endl;
+    return nullptr;
+  }
+  self->glContext = SDL_GL_CreateContext(self->window);
+  if (!self->glContext || SDL_GL_MakeCurrent(self->window, self->glContext) != 0) {
+    Logger::instance().line(2) << "Couldn't create the OpenGL context: " << SDL_GetError()
+                               << std::endl;
+    return nullptr;
+  }
+  // Vertical sync where the driver offers it; pacing otherwise comes from the device alone.
+  SDL_GL_SetSwapInterval(1);
+
+  MainWindow* raw = self.get();
+  self->graphicsDevice = GlDevice::createForCurrentContext(width, height, [raw] { raw->swapBuffers(); });
+  if (!self->graphicsDevice) return nullptr;
+  self->input.setClientOrigin(self->clientX(), self->clientY());
+  return self;
+}
+
+MainWindow::~MainWindow() {
+  // The device's GL objects go while their context is still current.
+  graphicsDevice.reset();
+  if (glContext) SDL_GL_DeleteContext(glContext);
+  if (window) SDL_DestroyWindow(window);
+  SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+bool MainWindow::processEvents() {
+  SDL_Event event;
+  while (SDL_PollEvent(&event)) {
+    input.handleEvent(event);
+    if (event.type == SDL_QUIT) closed = true;
+    if (event.type == SDL_WINDOWEVENT) {
+      if (event.window.event == SDL_WINDOWEVENT_CLOSE) closed = true;
+      if (event.window.event == SDL_WINDOWEVENT_MOVED) {
+        input.setClientOrigin(event.window.data1, event.window.data2);
+      }
+    }
+  }
+  if (closed && window) SDL_HideWindow(window);
+  return !closed;
+}
+
+int MainWindow::clientWidth() const {
+  int w = 0, h = 0;
+  if (window) SDL_GetWindowSize(window, &w, &h);
+  return w;
+}
+
+int MainWindow::clientHeight() const {
+  int w = 0, h = 0;
+  if (window) SDL_GetWindowSize(window, &w, &h);
+  return h;
+}
+
+int MainWindow::clientX() const {
+  int x = 0, y = 0;
+  if (window) SDL_GetWindowPosition(window, &x, &y);
+  return x;
+}
+
+int MainWindow::clientY() const {
+  int x = 0, y = 0;
+  if (window) SDL_GetWindowPosition(window, &x, &y);
+  return y;
+}
+
+InputSource* MainWindow::inputSource() { return &input; }
+
+bool MainWindow::requestCapture() {
+  captureRequested = true;
+  captureReady = false;
+  return true;
+}
+
+bool MainWindow::takeCapture(std::vector<std::uint8_t>& rgba, int& width, int& height) {
+  if (!captureReady) return false;
+  rgba = capture;
+  width = captureWidth;
+  height = captureHeight;
+  return true;
+}
+
+void MainWindow::swapBuffers() {
+  if (captureRequested && graphicsDevice) {
+    captureReady = graphicsDevice->readFrame(capture, captureWidth, captureHeight) >= 0;
+    captureRequested = false;
+  }
+  SDL_GL_SwapWindow(window);
+}

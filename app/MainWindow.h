@@ -1,0 +1,48 @@
+#pragma once
+#include <SDL.h>
+
+#include <memory>
+
+#include "app/RenderSurface.h"
+#include "app/SdlInputSource.h"
+#include "render/device/GraphicsDevice.h"
+
+// The one top-level window: an SDL window with an OpenGL 3.3 core context (24-bit depth, 8-bit
+// stencil) whose client area is exactly the requested size. Closing it ends the main loop; the
+// window itself, its GL context and device stay until the object is destroyed, so that everything
+// holding device resources can still release them.
+class MainWindow : public RenderSurface {
+ public:
+  // Null, with a log line, when SDL has no display or the window or context cannot be made.
+  static std::unique_ptr<MainWindow> create(const SurfaceRequest& request);
+  ~MainWindow() override;
+
+  RefPtr<GraphicsDevice> device() override { return graphicsDevice; }
+  bool processEvents() override;
+  int clientWidth() const override;
+  int clientHeight() const override;
+  int clientX() const override;
+  int clientY() const override;
+  InputSource* inputSource() override;
+  bool requestCapture() override;
+  bool takeCapture(std::vector<std::uint8_t>& rgba, int& width, int& height) override;
+
+  SDL_Window* sdlWindow() const { return window; }
+  bool isClosed() const { return closed; }
+
+ private:
+  MainWindow() = default;
+  // Runs inside the device's present: the frame is complete in the back buffer.
+  void swapBuffers();
+
+  SDL_Window* window = nullptr;
+  SDL_GLContext glContext = nullptr;
+  RefPtr<GraphicsDevice> graphicsDevice;
+  SdlInputSource input;
+  bool closed = false;
+  bool captureRequested = false;
+  bool captureReady = false;
+  std::vector<std::uint8_t> capture;
+  int captureWidth = 0;
+  int captureHeight = 0;
+};

@@ -1,0 +1,74 @@
+#pragma once
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/Application.h"
+#include "foundation/ChordAction.h"
+#include "foundation/KeyAction.h"
+#include "scenes/BumpContext.h"
+#include "scenes/BumpMd3Context.h"
+#include "scenes/LwsImportContext.h"
+#include "scenes/Md3Context.h"
+#include "scenes/ParticleContext.h"
+#include "scenes/ShadowVolumeContext.h"
+#include "scenes/TerrainContext.h"
+#include "scenes/TestContext.h"
+#include "water/ChoppyWavesContext.h"
+#include "water/GerstnerWavesContext.h"
+#include "water/NewaveContext.h"
+#include "water/Water2DContext.h"
+
+// The test bed: twelve demo scenes, all initialised at start-up, one current at a time. Escape
+// moves to the next one, left Shift with Escape to the previous one.
+class TestApplication : public Application {
+ public:
+  using SurfaceFactory = std::function<std::unique_ptr<RenderSurface>(const SurfaceRequest&)>;
+
+  TestApplication();
+  ~TestApplication() override;
+
+  void init() override;
+  void update() override;
+  void shutdown() override;
+  // Reads "windowName", "resolutionX" and "resolutionY" and makes the surface at (40, 60).
+  std::unique_ptr<RenderSurface> createWindow() override;
+
+  // How createWindow makes its surface (a window, off-screen GL, a recording device); set before
+  // init. Without one it opens an SDL window.
+  void setSurfaceFactory(SurfaceFactory factory) { surfaceFactory = std::move(factory); }
+
+  // Every context in registration (switching) order, available from construction on.
+  std::vector<Context*> registrationOrder();
+  // The switching order as init filled it; empty before init.
+  const std::vector<Context*>& contextList() const { return contexts; }
+  int currentContextIndex() const { return currentIndex; }
+  // Makes the context of that name current; false (and nothing changes) when there is none.
+  bool selectContext(const std::string& name);
+
+  RenderSurface* mainWindowSurface() const { return mainWindow; }
+
+ private:
+  void makeCurrent(int index);
+
+  RenderSurface* mainWindow = nullptr;  // owned by the Application base
+  ChoppyWavesContext choppyWaves;
+  NewaveContext newave;
+  Water2DContext water2D;
+  GerstnerWavesContext gerstnerWaves;
+  TerrainContext terrain;
+  LwsImportContext lwsImport;
+  ShadowVolumeContext shadowVolume;
+  TestContext test;
+  ParticleContext particle;
+  Md3Context md3;
+  BumpMd3Context bumpMd3;
+  BumpContext bump;
+  std::vector<Context*> contexts;
+  KeyAction nextKey;
+  KeyAction shiftKey;
+  ChordAction previousChord;
+  int currentIndex = 0;
+  SurfaceFactory surfaceFactory;
+};

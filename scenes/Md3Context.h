@@ -1,0 +1,17 @@
+#pragma once
+#include "engine/Context.h"
+#include "engine/Scene.h"
+
+// Minimal scene so far: its Scene is empty, so a frame shows the clear colour and the overlay.
+class Md3Context : public Context {
+ public:
+  Md3Context();
+
+  void init() override;
+  void update() override;
+  void render() override;
+  void release() override;
+
+ private:
+  Scene scene;
+};

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Regenerates the reference pictures of the visual tests (tests/app/reference/*.png) from a headless
+# tour at 320x240, run exactly as the visual test runs it. Use it on purpose, when a context's
+# picture is meant to change, and say so in the commit that adds the new pictures.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build="${BUILD_DIR:-$root/build}"
+bash "$root/scripts/build.sh"
+
+run="$(mktemp -d)"
+trap 'rm -rf "$run"' EXIT
+for entry in data q3a; do
+  if [ -e "$build/$entry" ]; then ln -s "$build/$entry" "$run/$entry"; fi
+done
+settings="$run/Test.set"
+if [ -f "$build/Test.set" ]; then
+  grep -v -e resolutionX -e resolutionY "$build/Test.set" > "$settings" || true
+fi
+grep -q windowName "$settings" 2>/dev/null || echo "set windowName testbed" >> "$settings"
+printf 'set resolutionX 320\nset resolutionY 240\n' >> "$settings"
+
+(cd "$run" && DISPLAY= WAYLAND_DISPLAY= "$build/testbed" --headless --tour tour)
+mkdir -p "$root/tests/app/reference"
+cp "$run"/tour/*.png "$root/tests/app/reference/"
+echo "References updated in $root/tests/app/reference/"

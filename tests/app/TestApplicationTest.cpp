@@ -1,0 +1,211 @@
+#include "app/TestApplication.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "AppTestSupport.h"
+#include "foundation/ScriptedInputSource.h"
+#include "render/D3D8Renderer.h"
+
+namespace {
+
+const std::vector<std::string> kSwitchingOrder = {
+    "BumpContext",      "Md3Context",          "BumpMd3Context",     "TestContext",
+    "ParticleContext",  "ShadowVolumeContext", "LwsImportContext",   "TerrainContext",
+    "ChoppyWavesContext", "Water2DContext",    "NewaveContext",      "GerstnerWavesContext"};
+
+class TestApplicationTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    resetEngineServices();
+    D3D8Renderer::setExitHandler([this](int code) { exitCode = code; });
+    setWindowVariables("Switching", "64", "48");
+    application = std::make_unique<TestApplication>();
+    application->setSurfaceFactory([this](const SurfaceRequest& request) {
+      auto surface = std::make_unique<FakeSurface>(request);
+      surface_ = surface.get();
+      return std::unique_ptr<RenderSurface>(std::move(surface));
+    });
+  }
+
+  void TearDown() override {
+    application->shutdown();
+    resetEngineServices();
+    application.reset();
+    D3D8Renderer::restoreExitHandler();
+  }
+
+  // Starts the application with the script as its keyboard.
+  void start(const std::string& scriptText) {
+    ASSERT_TRUE(script.loadText(scriptText));
+    application->init();
+    ASSERT_EQ(exitCode, -1) << "renderer refused the recording device";
+    InputSource::install(&script);
+  }
+
+  // Runs frames until the Timer's frame number reaches lastFrame; returns the current context's
+  // name after each frame.
+  std::vector<std::string> runUntil(std::uint32_t lastFrame) {
+    std::vector<std::string> names;
+    while (Timer::instance().frame() < lastFrame) {
+      application->update();
+      application->render();
+      names.push_back(application->currentContext()->name());
+    }
+    return names;
+  }
+
+  // The distinct contexts visited, in order, starting with the one current before the frames.
+  static std::vector<std::string> switches(const std::string& first, const std::vector<std::string>& names) {
+    std::vector<std::string> visited = {first};
+    for (const std::string& n : names) {
+      if (n != visited.back()) visited.push_back(n);
+    }
+    return visited;
+  }
+
+  std::unique_ptr<TestApplication> application;
+  FakeSurface* surface_ = nullptr;
+  ScriptedInputSource script;
+  int exitCode = -1;
+};
+
+TEST_F(TestApplicationTest, InitRegistersTwelveContextsAndStartsWithBump) {
+  start("");
+  ASSERT_EQ(application->contextList().size(), 12u);
+  for (std::size_t i = 0; i < kSwitchingOrder.size(); ++i) {
+    EXPECT_EQ(application->contextList()[i]->name(), kSwitchingOrder[i]) << i;
+  }
+  ASSERT_NE(application->currentContext(), nullptr);
+  EXPECT_EQ(application->currentContext()->name(), "BumpContext");
+  EXPECT_EQ(application->currentContextIndex(), 0);
+  // The window was asked for with the settings at (40, 60).
+  ASSERT_NE(surface_, nullptr);
+  EXPECT_EQ(surface_->request.title, "Switching");
+  EXPECT_EQ(surface_->request.x, 40);
+  EXPECT_EQ(surface_->request.y, 60);
+  EXPECT_EQ(surface_->request.width, 64);
+  EXPECT_EQ(surface_->request.height, 48);
+}
+
+TEST_F(TestApplicationTest, TwelveEscapesVisitEveryContextAndReturnToBump) {
+  std::ostringstream text;
+  // Press at frame 10 + 4k, release two frames later.
+  for (int k = 0; k < 12; ++k) {
+    text << 10 + 4 * k << " key down ESCAPE\n" << 12 + 4 * k << " key up ESCAPE\n";
+  }
+  start(text.str());
+  const std::vector<std::string> names = runUntil(10 + 4 * 12 + 5);
+  std::vector<std::string> expected = kSwitchingOrder;
+  expected.push_back("BumpContext");
+  EXPECT_EQ(switches("BumpContext", names), expected);
+  EXPECT_EQ(application->currentContext()->name(), "BumpContext");
+}
+
+TEST_F(TestApplicationTest, ShiftEscapeFromBumpGoesBackToGerstner) {
+  start(
+      "10 key down LSHIFT\n"
+      "12 key down ESCAPE\n"
+      "14 key up ESCAPE\n"
+      "16 key up LSHIFT\n");
+  const std::vector<std::string> names = runUntil(20);
+  EXPECT_EQ(switches("BumpContext", names),
+            (std::vector<std::string>{"BumpContext", "GerstnerWavesContext"}));
+  EXPECT_EQ(application->currentContextIndex(), 11);
+}
+
+TEST_F(TestApplicationTest, HoldingEscapeSwitchesOnce) {
+  start("5 key down ESCAPE\n200 key up ESCAPE\n");
+  const std::vector<std::string> names = runUntil(150);
+  EXPECT_EQ(switches("BumpContext", names), (std::vector<std::string>{"BumpContext", "Md3Context"}));
+}
+
+TEST_F(TestApplicationTest, HoldingShiftAndEscapeSwitchesOnceBackwardsOnly) {
+  // Shift is held throughout; Escape is held for many frames and released first.
+  start(
+      "5 key down LSHIFT\n"
+      "8 key down ESCAPE\n"
+      "90 key up ESCAPE\n"
+      "95 key up LSHIFT\n");
+  const std::vector<std::string> names = runUntil(100);
+  EXPECT_EQ(switches("BumpContext", names),
+            (std::vector<std::string>{"BumpContext", "GerstnerWavesContext"}));
+}
+
+TEST_F(TestApplicationTest, SwitchTakesEffectForTheRenderOfTheSameFrame) {
+  start("10 key down ESCAPE\n");
+  runUntil(9);
+  surface_->recorder().clearCalls();
+  runUntil(10);  // the frame in which Escape goes down
+  const std::vector<DrawnText> texts = drawnTexts(surface_->recorder());
+  bool namePrinted = false;
+  for (const DrawnText& t : texts) {
+    if (t.left == 5 && t.top == 5) {
+      EXPECT_EQ(t.text, "Md3Context");
+      namePrinted = true;
+    }
+  }
+  EXPECT_TRUE(namePrinted);
+}
+
+TEST_F(TestApplicationTest, SelectContextByName) {
+  start("");
+  EXPECT_TRUE(application->selectContext("TerrainContext"));
+  EXPECT_EQ(application->currentContextIndex(), 7);
+  EXPECT_EQ(application->currentContext()->name(), "TerrainContext");
+  EXPECT_FALSE(application->selectContext("terraincontext"));
+  EXPECT_FALSE(application->selectContext("NoSuchContext"));
+  EXPECT_EQ(application->currentContext()->name(), "TerrainContext");
+}
+
+TEST(TestApplicationWindowTest, WindowSizeFromSettingsTruncatedTowardZero) {
+  struct Case {
+    const char* width;
+    const char* height;
+    int expectedWidth;
+    int expectedHeight;
+  };
+  const Case cases[] = {
+      {"640", "480", 640, 480},
+      {"320.9", "240.99", 320, 240},  // truncated, not rounded
+      {"800px", "600 ", 800, 600},    // atof reads the leading number
+      {"wide", "", 0, 0},             // no number at all
+      {"-5", "1e9", 0, 16384},        // no negative sizes; huge ones are capped
+  };
+  for (const Case& c : cases) {
+    resetEngineServices();
+    setWindowVariables("Sizes", c.width, c.height);
+    TestApplication application;
+    SurfaceRequest seen;
+    application.setSurfaceFactory([&seen](const SurfaceRequest& request) {
+      seen = request;
+      return std::unique_ptr<RenderSurface>(std::make_unique<FakeSurface>(request));
+    });
+    std::unique_ptr<RenderSurface> surface = application.createWindow();
+    ASSERT_NE(surface, nullptr);
+    EXPECT_EQ(seen.width, c.expectedWidth) << c.width;
+    EXPECT_EQ(seen.height, c.expectedHeight) << c.height;
+    EXPECT_EQ(application.mainWindowSurface(), surface.get());
+  }
+}
+
+TEST(TestApplicationWindowTest, MissingWindowVariablesGiveInvalidTitleAndEmptySize) {
+  resetEngineServices();
+  VariableTable::instance().clear();
+  TestApplication application;
+  SurfaceRequest seen;
+  application.setSurfaceFactory([&seen](const SurfaceRequest& request) {
+    seen = request;
+    return std::unique_ptr<RenderSurface>(std::make_unique<FakeSurface>(request));
+  });
+  application.createWindow();
+  EXPECT_EQ(seen.title, "INVALID");
+  EXPECT_EQ(seen.width, 0);
+  EXPECT_EQ(seen.height, 0);
+}
+
+}  // namespace

@@ -1,0 +1,178 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "ProgramRunSupport.h"
+#include "image/Image.h"
+
+namespace {
+
+using namespace program_run;
+namespace fs = std::filesystem;
+
+constexpr int kChannelTolerance = 8;        // a pixel differs when any channel differs by more
+constexpr double kMaxDifferingShare = 0.005;  // a picture fails above 0.5 % differing pixels
+
+const std::vector<std::string> kContexts = {
+    "BumpContext",      "Md3Context",          "BumpMd3Context",     "TestContext",
+    "ParticleContext",  "ShadowVolumeContext", "LwsImportContext",   "TerrainContext",
+    "ChoppyWavesContext", "Water2DContext",    "NewaveContext",      "GerstnerWavesContext"};
+
+struct Picture {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint8_t> rgba;  // top row first
+};
+
+bool loadPicture(const fs::path& path, Picture& picture) {
+  if (!fs::exists(path)) return false;
+  Image image(path.string());
+  if (image.isEmpty()) return false;
+  image.convert(ImageFormat::kRgba);
+  picture.width = static_cast<int>(image.width());
+  picture.height = static_cast<int>(image.height());
+  picture.rgba.assign(image.data(), image.data() + image.rowBytes() * image.height());
+  return true;
+}
+
+void savePicture(const fs::path& path, const Picture& picture) {
+  Image image(static_cast<std::uint32_t>(picture.width), static_cast<std::uint32_t>(picture.height),
+              ImageFormat::kRgba, picture.rgba.data());
+  image.flip();  // created images are saved bottom row first
+  image.savePng(path.string());
+}
+
+// Number of pixels with a channel off by more than the tolerance; fills diff with red where they
+// differ and a dimmed copy of the actual picture elsewhere.
+int countDifferences(const Picture& expected, const Picture& actual, Picture& diff) {
+  diff = actual;
+  int differing = 0;
+  const std::size_t pixels = static_cast<std::size_t>(actual.width) * actual.height;
+  for (std::size_t p = 0; p < pixels; ++p) {
+    bool differs = false;
+    for (int c = 0; c < 4; ++c) {
+      const int d = std::abs(int(expected.rgba[p * 4 + c]) - int(actual.rgba[p * 4 + c]));
+      if (d > kChannelTolerance) differs = true;
+    }
+    std::uint8_t* out = &diff.rgba[p * 4];
+    if (differs) {
+      ++differing;
+      out[0] = 255, out[1] = 0, out[2] = 0;
+    } else {
+      out[0] /= 3, out[1] /= 3, out[2] /= 3;
+    }
+    out[3] = 255;
+  }
+  return differing;
+}
+
+// A working directory that sees the generated data like the build directory does, with the
+// build's settings at 320 x 240.
+fs::path tourDirectory(const std::string& name) {
+  const fs::path dir = freshDirectory(name);
+  const fs::path build(TESTBED_BINARY_DIR);
+  for (const char* entry : {"data", "q3a"}) {
+    if (fs::exists(build / entry)) fs::create_directory_symlink(build / entry, dir / entry);
+  }
+  std::string settings = readFile(build / "Test.set");
+  std::string kept;
+  std::istringstream lines(settings);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.find("resolutionX") != std::string::npos || line.find("resolutionY") != std::string::npos)
+      continue;
+    kept += line + "\n";
+  }
+  if (kept.find("windowName") == std::string::npos) kept += "set windowName testbed\n";
+  kept += "set resolutionX 320\nset resolutionY 240\n";
+  writeFile(dir / "Test.set", kept);
+  return dir;
+}
+
+void runTour(const fs::path& dir) {
+  const Result result = run(dir, "--headless --tour tour");
+  ASSERT_EQ(result.status, 0) << result.err;
+  for (const std::string& name : kContexts) {
+    ASSERT_TRUE(fs::exists(dir / "tour" / (name + ".png"))) << name;
+  }
+}
+
+TEST(VisualTourTest, EveryContextMatchesItsReferencePicture) {
+  const fs::path dir = tourDirectory("visual");
+  ASSERT_NO_FATAL_FAILURE(runTour(dir));
+  {
+    // The picture is the right way up: the overlay's white text sits at the top left.
+    Picture bump;
+    ASSERT_TRUE(loadPicture(dir / "tour" / "BumpContext.png", bump));
+    int brightInOverlay = 0;
+    for (int y = 5; y < 20; ++y)
+      for (int x = 5; x < 120; ++x) brightInOverlay += bump.rgba[(y * bump.width + x) * 4] > 200;
+    EXPECT_GT(brightInOverlay, 20);
+  }
+  const fs::path references = fs::path(TESTBED_SOURCE_DIR) / "tests" / "app" / "reference";
+  const fs::path failures = dir / "failures";
+  for (const std::string& name : kContexts) {
+    Picture expected, actual;
+    ASSERT_TRUE(loadPicture(references / (name + ".png"), expected))
+        << "no reference picture for " << name << " (scripts/update-references.sh makes them)";
+    ASSERT_TRUE(loadPicture(dir / "tour" / (name + ".png"), actual)) << name;
+    ASSERT_EQ(actual.width, 320) << name;
+    ASSERT_EQ(actual.height, 240) << name;
+    ASSERT_EQ(expected.width, actual.width) << name;
+    ASSERT_EQ(expected.height, actual.height) << name;
+    Picture diff;
+    const int differing = countDifferences(expected, actual, diff);
+    const double share = double(differing) / (double(actual.width) * actual.height);
+    if (share > kMaxDifferingShare) {
+      fs::create_directories(failures);
+      savePicture(failures / (name + ".actual.png"), actual);
+      savePicture(failures / (name + ".diff.png"), diff);
+    }
+    EXPECT_LE(share, kMaxDifferingShare)
+        << name << ": " << differing << " pixels differ; actual and difference pictures in " << failures;
+  }
+}
+
+TEST(VisualTourTest, TwoToursGiveIdenticalPictures) {
+  const fs::path first = tourDirectory("repeat-a");
+  const fs::path second = tourDirectory("repeat-b");
+  ASSERT_NO_FATAL_FAILURE(runTour(first));
+  ASSERT_NO_FATAL_FAILURE(runTour(second));
+  for (const std::string& name : kContexts) {
+    Picture a, b;
+    ASSERT_TRUE(loadPicture(first / "tour" / (name + ".png"), a)) << name;
+    ASSERT_TRUE(loadPicture(second / "tour" / (name + ".png"), b)) << name;
+    EXPECT_EQ(a.width, b.width) << name;
+    EXPECT_EQ(a.height, b.height) << name;
+    EXPECT_TRUE(a.rgba == b.rgba) << name << " differs between two tours of the same build";
+  }
+}
+
+TEST(VisualTourTest, DifferenceCountUsesTheChannelTolerance) {
+  Picture expected{2, 2, std::vector<std::uint8_t>(16, 100)};
+  Picture actual = expected;
+  actual.rgba[0] = 108;   // pixel 0: within tolerance
+  actual.rgba[5] = 109;   // pixel 1: green off by 9
+  actual.rgba[11] = 91;   // pixel 2: alpha off by 9
+  Picture diff;
+  EXPECT_EQ(countDifferences(expected, actual, diff), 2);
+  EXPECT_EQ(diff.rgba[4], 255);  // pixel 1 marked red
+  EXPECT_EQ(diff.rgba[5], 0);
+  EXPECT_EQ(diff.rgba[0], 36);   // pixel 0 dimmed: 108 / 3
+}
+
+TEST(VisualTourTest, SavedPictureKeepsTopRowFirst) {
+  // A picture whose top row is white and bottom row black must load back the same way up.
+  Picture picture{2, 2, {255, 255, 255, 255, 255, 255, 255, 255, 0, 0, 0, 255, 0, 0, 0, 255}};
+  const fs::path dir = freshDirectory("orientation");
+  savePicture(dir / "p.png", picture);
+  Picture loaded;
+  ASSERT_TRUE(loadPicture(dir / "p.png", loaded));
+  EXPECT_EQ(loaded.rgba, picture.rgba);
+}
+
+}  // namespace

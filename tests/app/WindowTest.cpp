@@ -1,0 +1,141 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <thread>
+
+#include "AppTestSupport.h"
+#include "app/MainWindow.h"
+#include "app/TestApplication.h"
+#include "render/D3D8Renderer.h"
+
+namespace {
+
+// A private X server for the tests of this file, started and stopped by the fixture.
+class XvfbWindowTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    for (int n = 90 + getpid() % 100; n < 400 && server == 0; n += 7) {
+      if (std::filesystem::exists("/tmp/.X" + std::to_string(n) + "-lock")) continue;
+      const std::string display = ":" + std::to_string(n);
+      const pid_t pid = fork();
+      if (pid == 0) {
+        execlp("Xvfb", "Xvfb", display.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+               static_cast<char*>(nullptr));
+        _exit(127);
+      }
+      const std::string socket = "/tmp/.X11-unix/X" + std::to_string(n);
+      for (int i = 0; i < 100 && !std::filesystem::exists(socket); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        int status = 0;
+        if (waitpid(pid, &status, WNOHANG) == pid) break;  // the server gave up (display taken)
+      }
+      if (std::filesystem::exists(socket)) {
+        server = pid;
+        setenv("DISPLAY", display.c_str(), 1);
+      } else {
+        kill(pid, SIGTERM);
+        waitpid(pid, nullptr, 0);
+      }
+    }
+  }
+
+  static void TearDownTestSuite() {
+    if (server > 0) {
+      kill(server, SIGTERM);
+      waitpid(server, nullptr, 0);
+      server = 0;
+    }
+    unsetenv("DISPLAY");
+  }
+
+  void SetUp() override {
+    if (server == 0) GTEST_SKIP() << "Xvfb could not be started";
+    resetEngineServices();
+  }
+  void TearDown() override { resetEngineServices(); }
+
+  static pid_t server;
+};
+
+pid_t XvfbWindowTest::server = 0;
+
+TEST_F(XvfbWindowTest, ClientAreaIsExactlyTheSettingsSizeAtFortySixty) {
+  setWindowVariables("Window test", "640", "480");
+  TestApplication application;  // no factory: the SDL window
+  application.init();
+  ASSERT_NE(application.window(), nullptr);
+  auto* window = dynamic_cast<MainWindow*>(application.window());
+  ASSERT_NE(window, nullptr) << "expected a real window under Xvfb";
+  EXPECT_EQ(window->clientWidth(), 640);
+  EXPECT_EQ(window->clientHeight(), 480);
+  EXPECT_EQ(window->clientX(), 40);
+  EXPECT_EQ(window->clientY(), 60);
+  int drawableWidth = 0, drawableHeight = 0;
+  SDL_GL_GetDrawableSize(window->sdlWindow(), &drawableWidth, &drawableHeight);
+  EXPECT_EQ(drawableWidth, 640);
+  EXPECT_EQ(drawableHeight, 480);
+  EXPECT_STREQ(SDL_GetWindowTitle(window->sdlWindow()), "Window test");
+
+  // One frame fills exactly that area with the clear colour (0.2 grey) around the overlay.
+  ASSERT_TRUE(window->requestCapture());
+  ASSERT_TRUE(window->processEvents());
+  application.update();
+  application.render();
+  std::vector<std::uint8_t> rgba;
+  int width = 0, height = 0;
+  ASSERT_TRUE(window->takeCapture(rgba, width, height));
+  EXPECT_EQ(width, 640);
+  EXPECT_EQ(height, 480);
+  ASSERT_EQ(rgba.size(), 640u * 480u * 4u);
+  const std::uint8_t* corner = &rgba[(479 * 640 + 639) * 4];
+  EXPECT_NEAR(corner[0], 51, 1);
+  EXPECT_NEAR(corner[1], 51, 1);
+  EXPECT_NEAR(corner[2], 51, 1);
+  application.shutdown();
+  resetEngineServices();  // the renderer goes before the window, as at program exit
+}
+
+TEST_F(XvfbWindowTest, ClosingTheWindowEndsTheLoopButKeepsTheDevice) {
+  SurfaceRequest request;
+  request.title = "Close test";
+  request.x = 40;
+  request.y = 60;
+  request.width = 100;
+  request.height = 80;
+  std::unique_ptr<MainWindow> window = MainWindow::create(request);
+  ASSERT_NE(window, nullptr);
+  EXPECT_TRUE(window->processEvents());
+  SDL_Event quit{};
+  quit.type = SDL_QUIT;
+  SDL_PushEvent(&quit);
+  EXPECT_FALSE(window->processEvents());
+  EXPECT_FALSE(window->processEvents());  // stays closed
+  EXPECT_TRUE(window->isClosed());
+  EXPECT_NE(window->device(), nullptr);
+}
+
+TEST_F(XvfbWindowTest, KeyEventsReachTheWindowsInputSource) {
+  SurfaceRequest request;
+  request.title = "Keys";
+  request.width = 64;
+  request.height = 64;
+  std::unique_ptr<MainWindow> window = MainWindow::create(request);
+  ASSERT_NE(window, nullptr);
+  SDL_Event key{};
+  key.type = SDL_KEYDOWN;
+  key.key.keysym.scancode = SDL_SCANCODE_ESCAPE;
+  SDL_PushEvent(&key);
+  ASSERT_TRUE(window->processEvents());
+  ASSERT_NE(window->inputSource(), nullptr);
+  std::uint8_t keys[kKeyCount] = {};
+  ASSERT_TRUE(window->inputSource()->readKeyboard(keys));
+  EXPECT_EQ(keys[kKeyEscape], 1);
+}
+
+}  // namespace
