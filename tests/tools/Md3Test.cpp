@@ -316,3 +316,71 @@ TEST(GeneratedPlayers, PartsReadFrontToBackWithoutSeeking) {
     }
     EXPECT_EQ(parts, 66);
 }
+
+namespace {
+
+struct Box {
+    Vec3 lo{1e9f, 1e9f, 1e9f}, hi{-1e9f, -1e9f, -1e9f};
+    void add(Vec3 p) {
+        lo = {std::min(lo.x, p.x), std::min(lo.y, p.y), std::min(lo.z, p.z)};
+        hi = {std::max(hi.x, p.x), std::max(hi.y, p.y), std::max(hi.z, p.z)};
+    }
+    bool contains(Vec3 p) const {
+        return p.x >= lo.x && p.x <= hi.x && p.y >= lo.y && p.y <= hi.y && p.z >= lo.z && p.z <= hi.z;
+    }
+};
+
+Box frameBox(const Md3Data& part, int frame) {
+    Box b;
+    for (const auto& s : part.surfaces)
+        for (const Vec3& p : s.framePositions[frame]) b.add(p);
+    return b;
+}
+
+}  // namespace
+
+// The attachment points stay on the body in every frame: the torso hangs inside the legs' bounds
+// and the head inside the torso's, so no part floats off during any animation.
+TEST(GeneratedPlayers, TagsStayOnTheBodyInEveryFrame) {
+    for (int style : {0, 12, 18}) {
+        const PlayerModel m = PlayerModelBuilder::build(PlayerModelBuilder::styles()[style]);
+        for (int f = 0; f < m.lower.frameCount; ++f) {
+            EXPECT_TRUE(frameBox(m.lower, f).contains(m.lower.frameTags[f][0].origin)) << style << " lower frame " << f;
+        }
+        for (int f = 0; f < m.upper.frameCount; ++f) {
+            EXPECT_TRUE(frameBox(m.upper, f).contains(m.upper.frameTags[f][0].origin)) << style << " upper frame " << f;
+            EXPECT_EQ(m.upper.frameTags[f][0].name, "tag_head");
+        }
+        // Identity rotation blocks: all turning is in the vertices.
+        for (const auto& tags : m.upper.frameTags) {
+            for (const Md3TagData& t : tags) {
+                EXPECT_EQ(t.axis[0].x, 1.0f);
+                EXPECT_EQ(t.axis[1].y, 1.0f);
+                EXPECT_EQ(t.axis[2].z, 1.0f);
+                EXPECT_EQ(t.axis[0].y, 0.0f);
+            }
+        }
+    }
+}
+
+// Every animation with more than one frame moves the part it belongs to visibly between its key
+// frames (by a few units somewhere on the body).
+TEST(GeneratedPlayers, EveryAnimationMovesItsPart) {
+    const PlayerModel m = PlayerModelBuilder::build(PlayerModelBuilder::styles()[15]);
+    const int shift = PlayerModelBuilder::torsoFrameCount();
+    for (const auto& a : PlayerModelBuilder::animations()) {
+        if (a.numFrames < 2) continue;
+        const bool legs = a.name.rfind("LEGS_", 0) == 0;
+        const Md3Data& part = legs ? m.lower : m.upper;
+        const int first = legs ? a.firstFrame - shift : a.firstFrame;
+        float largest = 0;
+        for (int f = first + 1; f < first + a.numFrames; ++f) {
+            for (size_t s = 0; s < part.surfaces.size(); ++s) {
+                const auto& from = part.surfaces[s].framePositions[first];
+                const auto& to = part.surfaces[s].framePositions[f];
+                for (size_t v = 0; v < from.size(); ++v) largest = std::max(largest, length(to[v] - from[v]));
+            }
+        }
+        EXPECT_GT(largest, 2.0f) << a.name;
+    }
+}

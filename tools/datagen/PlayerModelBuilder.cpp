@@ -153,9 +153,11 @@ void torsoPose(const std::string& name, float t, float phase, UpperPose& up) {
         up.right = {deg(55 - 75 * down), deg(-8 - 10 * down), deg(45 - 30 * down)};
         up.left = {deg(48 - 55 * down), deg(22 - 10 * down), deg(62 - 45 * down)};
         up.lean = deg(12) * down;
-    } else if (name == "TORSO_STAND") {  // breathing
-        up.lean = deg(2.5f) * std::sin(w);
-        up.right.elbow += deg(3) * std::sin(w);
+    } else if (name == "TORSO_STAND") {  // breathing, the weapon rising and falling with it
+        up.lean = deg(4) * std::sin(w);
+        up.twist = deg(3) * std::cos(w);
+        up.right.elbow += deg(10) * std::sin(w);
+        up.left.elbow += deg(10) * std::sin(w);
     } else if (name == "TORSO_STAND2") {  // weapon at the hip, looking around
         up.right = {deg(25), deg(-12), deg(60)};
         up.left = {deg(5), deg(12), deg(15)};
@@ -221,17 +223,17 @@ void legsPose(const std::string& name, float t, float phase, LowerPose& lo) {
         if (name == "LEGS_LANDB") lo.right.hipPitch -= deg(25) * absorb;
     } else if (name == "LEGS_IDLE") {
         const float shift = std::sin(w);
-        lo.left.knee = deg(4) + deg(10) * std::max(0.0f, shift);
-        lo.right.knee = deg(4) + deg(10) * std::max(0.0f, -shift);
-        lo.left.hipPitch = deg(2) + deg(5) * std::max(0.0f, shift);
-        lo.right.hipPitch = deg(2) + deg(5) * std::max(0.0f, -shift);
-        lo.body.roll = deg(2.5f) * shift;  // a slight sway; legs only, the torso keeps upright
+        lo.left.knee = deg(4) + deg(22) * std::max(0.0f, shift);
+        lo.right.knee = deg(4) + deg(22) * std::max(0.0f, -shift);
+        lo.left.hipPitch = deg(2) + deg(10) * std::max(0.0f, shift);
+        lo.right.hipPitch = deg(2) + deg(10) * std::max(0.0f, -shift);
+        lo.body.roll = deg(4) * shift;  // a sway of the hips; legs only, the torso keeps upright
     } else if (name == "LEGS_IDLECR") {
         const float bob = std::sin(w);
         for (int side = 0; side < 2; ++side) {
             LegPose& leg = side ? lo.right : lo.left;
-            leg.hipPitch = deg(55) + deg(3) * bob;
-            leg.knee = deg(100) + deg(6) * bob;
+            leg.hipPitch = deg(55) + deg(7) * bob;
+            leg.knee = deg(100) + deg(14) * bob;
             leg.hipRoll = deg(6);
         }
     } else if (name == "LEGS_TURN") {
