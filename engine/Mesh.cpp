@@ -237,6 +237,37 @@ bool Mesh::setIndices(std::vector<std::uint16_t> indices) {
   return true;
 }
 
+bool Mesh::appendVertexCopies(const std::vector<std::uint32_t>& sources) {
+  if (sources.empty()) return true;
+  if (frames.empty() || vertices + sources.size() > 0x10000u) {
+    Logger::instance().line(2) << "Mesh cannot grow past 65536 vertices" << std::endl;
+    return false;
+  }
+  for (std::uint32_t s : sources) {
+    if (s >= vertices) {
+      Logger::instance().line(2) << "Mesh vertex copy out of range" << std::endl;
+      return false;
+    }
+  }
+  const std::size_t oldCount = vertices;
+  auto grow = [&](auto& array) {
+    if (array.size() != oldCount) return;  // absent (or not per-vertex): left alone
+    array.reserve(oldCount + sources.size());
+    for (std::uint32_t s : sources) array.push_back(array[s]);
+  };
+  for (VertexFrame& f : frames) {
+    grow(f.positions);
+    grow(f.normals);
+    grow(f.tangentFrames);
+  }
+  for (TexChannel& ch : channels) grow(ch.data);
+  for (auto& stream : colorStreams) grow(stream);
+  vertices = static_cast<std::uint32_t>(oldCount + sources.size());
+  updateCurrent();
+  notifyChanged();
+  return true;
+}
+
 BoundingSphere Mesh::boundsOf(const std::vector<Vector3>& positions) {
   BoundingSphere s;
   if (positions.empty()) return s;

@@ -81,6 +81,13 @@ class Mesh : public RefCounted {
   bool setIndices(std::vector<std::uint16_t> indices);
   const std::vector<std::uint16_t>& indices() const { return indexArray; }
 
+  // Appends a copy of each listed vertex (in list order, as the new vertices vertexCount,
+  // vertexCount + 1, ...) to every per-vertex array: each frame's positions, normals and tangent
+  // frames, the mode-1 texture channels and the colour streams. The triangles of an indexed mesh
+  // are unchanged until setIndices names the new vertices. Refused (false, with a log line) when a source is out of
+  // range or the count would pass what 16-bit indices can name.
+  bool appendVertexCopies(const std::vector<std::uint32_t>& sources);
+
   // Three entries per triangle, the triangle across edge e (corner e to corner e + 1), or
   // kNoNeighbour; empty until built.
   const std::vector<std::uint16_t>& adjacency() const { return adjacencyArray; }

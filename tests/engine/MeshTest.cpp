@@ -134,6 +134,25 @@ TEST(MeshIndexTest, MismatchedArraysAreNotKept) {
   EXPECT_TRUE(mesh->colors(2).empty());
 }
 
+TEST(MeshIndexTest, AppendedVertexCopiesBecomeIndexable) {
+  RefPtr<Mesh> quad = Mesh::createQuad(2, 2);
+  quad->setColors(1, {Color(1u), Color(2u), Color(3u), Color(4u)});
+  EXPECT_FALSE(quad->setIndices({0, 1, 4, 1, 3, 2}));
+  ASSERT_TRUE(quad->appendVertexCopies({2, 0}));
+  EXPECT_EQ(quad->vertexCount(), 6u);
+  EXPECT_EQ(quad->current().positions[4], Vector3(1, -1, 0));
+  EXPECT_EQ(quad->current().positions[5], Vector3(-1, -1, 0));
+  EXPECT_EQ(quad->current().normals[5], Vector3(0, 0, -1));
+  EXPECT_EQ(quad->texCoords(0)[4], (TexCoord{1, 1}));
+  EXPECT_EQ(quad->colors(1)[5], Color(1u));
+  EXPECT_TRUE(quad->colors(0).empty());
+  EXPECT_TRUE(quad->setIndices({5, 1, 4, 1, 3, 2}));
+  EXPECT_FALSE(quad->appendVertexCopies({6}));
+  EXPECT_EQ(quad->vertexCount(), 6u);
+  EXPECT_FALSE(quad->appendVertexCopies(std::vector<std::uint32_t>(65531, 0)));  // 65537 vertices
+  EXPECT_TRUE(quad->appendVertexCopies(std::vector<std::uint32_t>(65530, 0)));   // 65536
+}
+
 TEST(MeshAdjacencyTest, ClosedBoxNamesOtherTriangles) {
   RefPtr<Mesh> box = Mesh::createBox(2, 4, 6);
   ASSERT_TRUE(box->buildAdjacency());
