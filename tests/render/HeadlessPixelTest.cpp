@@ -1,0 +1,132 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <vector>
+
+#include "engine/Camera.h"
+#include "engine/Light.h"
+#include "engine/Material.h"
+#include "engine/Mesh.h"
+#include "engine/MeshInstance.h"
+#include "engine/Scene.h"
+#include "engine/SceneNode.h"
+#include "render/D3D8Renderer.h"
+#include "render/device/GlDevice.h"
+
+namespace {
+
+constexpr int kWidth = 64;
+constexpr int kHeight = 48;  // 4:3, the default camera's aspect
+
+struct Pixel {
+  int r, g, b;
+};
+
+// A tiny frame on the headless OpenGL device, drawn through the renderer.
+class HeadlessFrame : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    device = GlDevice::createHeadless(kWidth, kHeight);
+    if (!device) GTEST_SKIP() << "no headless OpenGL context";
+    renderer = new D3D8Renderer(device, Color(0.2f, 0.2f, 0.2f, 1.0f));
+    ASSERT_TRUE(renderer->isOpen());
+    rendererHolder() = renderer.get();
+  }
+  void TearDown() override {
+    rendererHolder().reset();
+    renderer.reset();
+    device.reset();
+  }
+
+  void draw(Scene& scene) {
+    renderer->beginFrame();
+    renderer->renderScene(scene);
+    device->endScene();
+    int w = 0, h = 0;
+    ASSERT_EQ(device->readFrame(pixels, w, h), D3D_OK);
+    ASSERT_EQ(w, kWidth);
+    ASSERT_EQ(h, kHeight);
+    device->present();
+  }
+  // Pixel (x, y) with y counted from the top row.
+  Pixel at(int x, int y) const {
+    const std::size_t i = (static_cast<std::size_t>(y) * kWidth + x) * 4;
+    return {pixels[i], pixels[i + 1], pixels[i + 2]};
+  }
+
+  static RefPtr<MeshInstance> place(RefPtr<Mesh> mesh, const Vector3& position, const Color& color) {
+    RefPtr<SceneNode> node(new SceneNode());
+    node->local().setTranslation(position);
+    node->updateWorld();
+    RefPtr<MeshInstance> instance(new MeshInstance(node, mesh));
+    instance->updateBounds();
+    RefPtr<Material> material(new Material(1));
+    material->setColor(color);
+    instance->setMaterial(material);
+    return instance;
+  }
+
+  RefPtr<GlDevice> device;
+  RefPtr<D3D8Renderer> renderer;
+  std::vector<std::uint8_t> pixels;
+};
+
+void expectNear(const Pixel& p, int r, int g, int b, int tolerance, const char* where) {
+  EXPECT_NEAR(p.r, r, tolerance) << where;
+  EXPECT_NEAR(p.g, g, tolerance) << where;
+  EXPECT_NEAR(p.b, b, tolerance) << where;
+}
+
+TEST_F(HeadlessFrame, LitBoxFacingTheLightIsFullyLitOnTheClearColour) {
+  Scene scene;
+  // A 2-unit box 5 ahead: its front face at z = 4 covers a quarter of the half-width around the
+  // centre (8 of 32 pixels each way).
+  scene.addInstance(place(Mesh::createBox(2, 2, 2), {0, 0, 5}, Color(1.0f, 0.0f, 0.0f, 1.0f)));
+  RefPtr<Light> sun(new Light());
+  sun->setPosition(0, 0, -1, 0);  // shines along +z, straight onto the front face
+  scene.addLight(sun);
+  draw(scene);
+
+  expectNear(at(32, 24), 255, 0, 0, 3, "centre of the front face");
+  expectNear(at(27, 20), 255, 0, 0, 3, "inside the front face");
+  expectNear(at(2, 2), 51, 51, 51, 2, "corner: clear colour");
+  expectNear(at(20, 24), 51, 51, 51, 2, "left of the box");
+}
+
+TEST_F(HeadlessFrame, UnlitBoxShowsOnlyTheAmbientTerm) {
+  Scene scene;
+  scene.addInstance(place(Mesh::createBox(2, 2, 2), {0, 0, 5}, Color(1.0f, 1.0f, 1.0f, 1.0f)));
+  RefPtr<Light> sun(new Light());
+  sun->setPosition(0, 0, 1, 0);  // shines along −z: only the far face is lit
+  scene.addLight(sun);
+  renderer->setAmbient(Color(0.0f, 0.0f, 0.0f, 1.0f));
+  draw(scene);
+  expectNear(at(32, 24), 0, 0, 0, 3, "front face turned away from the light");
+}
+
+TEST_F(HeadlessFrame, ShadowOfABoxDarkensTheQuadBehindIt) {
+  Scene scene;
+  // Floor quad facing the camera at z = 10 and a box in front of it, under a directional light
+  // shining along (1, 0, 1) from the front left. (A directional light keeps the two-triangle
+  // floor evenly lit; per-vertex lighting of a point light would only reach its far corners.)
+  RefPtr<MeshInstance> floor = place(Mesh::createQuad(40, 40), {0, 0, 10}, Color(1.0f, 1.0f, 1.0f, 1.0f));
+  RefPtr<MeshInstance> box = place(Mesh::createBox(2, 2, 2), {0, 0, 7}, Color(1.0f, 1.0f, 1.0f, 1.0f));
+  box->setLight(0, -1, 0, -1, 0);
+  box->setCastShadow(true);
+  scene.addInstance(floor);
+  scene.addInstance(box);
+  RefPtr<Light> sun(new Light());
+  sun->setPosition(-1, 0, -1, 0);
+  scene.addLight(sun);
+  draw(scene);
+
+  // Pixel 42 sees the floor at x ≈ 3.3, whose path towards the light crosses the box: ambient
+  // only, 0.2 of white.
+  expectNear(at(42, 24), 51, 51, 51, 4, "floor in the box's shadow");
+  // Lit floor: ambient 0.2 plus the lit pass's cos 45° = 0.707, about 231.
+  const Pixel lit = at(10, 24);
+  expectNear(lit, 231, 231, 231, 6, "lit floor left of the shadow");
+  expectNear(at(42, 2), 231, 231, 231, 6, "lit floor above the shadow");
+}
+
+}  // namespace
