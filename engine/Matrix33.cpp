@@ -17,6 +17,11 @@ Matrix33 Matrix33::rotationY(float angleRad) {
   return {c, 0, s, 0, 1, 0, -s, 0, c};
 }
 
+Matrix33 Matrix33::rotationZ(float angleRad) {
+  const float c = std::cos(angleRad), s = std::sin(angleRad);
+  return {c, -s, 0, s, c, 0, 0, 0, 1};
+}
+
 Matrix33 Matrix33::operator*(const Matrix33& b) const {
   Matrix33 out;
   for (int r = 0; r < 3; ++r)

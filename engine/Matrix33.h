@@ -18,9 +18,10 @@ struct Matrix33 {
     static const Matrix33 value;
     return value;
   }
-  // Rotation about the x (or y) axis for column vectors.
+  // Rotation about the x, y or z axis for column vectors.
   static Matrix33 rotationX(float angleRad);
   static Matrix33 rotationY(float angleRad);
+  static Matrix33 rotationZ(float angleRad);
 
   float& at(int row, int col) { return m[row * 3 + col]; }
   float at(int row, int col) const { return m[row * 3 + col]; }

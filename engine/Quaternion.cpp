@@ -37,6 +37,19 @@ Quaternion Quaternion::fromMatrix33(const Matrix33& r) {
   return q;
 }
 
+Quaternion Quaternion::slerp(const Quaternion& a, const Quaternion& b, float t) {
+  if (t == 0.0f) return a;
+  const auto near = [](float p, float q) { return std::fabs(p - q) < 0.001f; };
+  if (near(a.w, b.w) && near(a.x, b.x) && near(a.y, b.y) && near(a.z, b.z)) return a;
+  if (t == 1.0f) return b;
+  const float theta = std::acos(std::fmax(-1.0f, std::fmin(1.0f, a.dot(b))));
+  const float sinTheta = std::sin(theta);
+  // θ near π: b is −a, the same rotation; dividing by sin θ would blow up.
+  if (std::fabs(sinTheta) < 1e-6f) return a;
+  const float fa = std::sin((1.0f - t) * theta) / sinTheta, fb = std::sin(t * theta) / sinTheta;
+  return {a.w * fa + b.w * fb, a.x * fa + b.x * fb, a.y * fa + b.y * fb, a.z * fa + b.z * fb};
+}
+
 Matrix34 Quaternion::toMatrix34() const {
   const float x2 = x + x, y2 = y + y, z2 = z + z;
   const float xx = x * x2, xy = x * y2, xz = x * z2;

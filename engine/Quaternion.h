@@ -18,6 +18,11 @@ struct Quaternion {
   // trace branch); it is the same rotation and toMatrix34 maps it back to the matrix.
   static Quaternion fromMatrix33(const Matrix33& r);
 
+  // Spherical interpolation without flipping to the shorter arc: a for t = 0 or when a and b agree
+  // within 0.001 per component, b for t = 1. Opposite quaternions (the same rotation) give a.
+  static Quaternion slerp(const Quaternion& a, const Quaternion& b, float t);
+  float dot(const Quaternion& o) const { return w * o.w + x * o.x + y * o.y + z * o.z; }
+
   // Rotation block from the quaternion, translation 0.
   Matrix34 toMatrix34() const;
 

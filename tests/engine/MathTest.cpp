@@ -117,6 +117,32 @@ TEST(QuaternionTest, RotateMatchesMatrix) {
   EXPECT_TRUE(r.rotate(p).equals(r.toMatrix34().transformPoint(p), 1e-5f));
 }
 
+TEST(QuaternionTest, SlerpHalfwayAndShortcuts) {
+  const Vector3 z(0, 0, 1);
+  const Quaternion a = Quaternion::fromAxisAngle(z, 0.0f), b = Quaternion::fromAxisAngle(z, 1.0f);
+  const Quaternion half = Quaternion::slerp(a, b, 0.5f);
+  const Quaternion expected = Quaternion::fromAxisAngle(z, 0.5f);
+  EXPECT_NEAR(half.w, expected.w, 1e-6f);
+  EXPECT_NEAR(half.z, expected.z, 1e-6f);
+  EXPECT_EQ(Quaternion::slerp(a, b, 0.0f), a);
+  EXPECT_EQ(Quaternion::slerp(a, b, 1.0f), b);
+  const Quaternion close(a.w, 0.0f, 0.0f, 0.0005f);
+  EXPECT_EQ(Quaternion::slerp(a, close, 0.5f), a);
+  // No shorter-arc flip: from a to −b goes the long way, through angle −(2π − 1)/2 about z.
+  const Quaternion negB(-b.w, -b.x, -b.y, -b.z);
+  const Quaternion longWay = Quaternion::slerp(a, negB, 0.5f);
+  EXPECT_NEAR(longWay.w, std::cos((kTwoPi - 1.0f) * 0.25f), 1e-5f);
+  const Quaternion opposite(-1, 0, 0, 0);
+  EXPECT_EQ(Quaternion::slerp(a, opposite, 0.5f), a);
+}
+
+TEST(Matrix33Test, AxisRotations) {
+  const Vector3 x(1, 0, 0), y(0, 1, 0);
+  EXPECT_TRUE((Matrix33::rotationZ(kHalfPi) * x).equals(y, 1e-6f));
+  EXPECT_TRUE((Matrix33::rotationX(kHalfPi) * y).equals(Vector3(0, 0, 1), 1e-6f));
+  EXPECT_TRUE((Matrix33::rotationY(kHalfPi) * Vector3(0, 0, 1)).equals(x, 1e-6f));
+}
+
 TEST(PlaneTest, NormalisedOnConstructionDistanceAsGiven) {
   const Plane p(Vector3(0, 0, 2), 3.0f);
   EXPECT_EQ(p.normal(), Vector3(0, 0, 1));
