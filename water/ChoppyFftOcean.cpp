@@ -1,11 +1,20 @@
 #include "water/ChoppyFftOcean.h"
 
+#include <cmath>
+
 ChoppyFftOcean::ChoppyFftOcean(float lambda, int log2N, int log2M, float amplitude, float windX,
                                float windZ, float patchX, float patchZ)
     : FftOcean(log2N, log2M, amplitude, windX, windZ, patchX, patchZ), lambda(lambda) {
   const std::size_t count = static_cast<std::size_t>(width()) * height();
   dx = FftPlan2D::allocate(count);
   dz = FftPlan2D::allocate(count);
+  unitX.assign(count, 0.0f);
+  unitZ.assign(count, 0.0f);
+  forEachSpectrumWrite([&](std::uint32_t index, float kx, float kz) {
+    const float k = std::sqrt(kx * kx + kz * kz);
+    unitX[index] = k == 0.0f ? 0.0f : kx / k;
+    unitZ[index] = k == 0.0f ? 0.0f : kz / k;
+  });
 }
 
 ChoppyFftOcean::~ChoppyFftOcean() {
@@ -13,22 +22,19 @@ ChoppyFftOcean::~ChoppyFftOcean() {
   FftPlan2D::release(dz);
 }
 
-void ChoppyFftOcean::store(std::uint32_t index, float kx, float kz, float kLength, float real,
-                           float imag) {
-  FftOcean::store(index, kx, kz, kLength, real, imag);
-  float* x = reinterpret_cast<float*>(dx + index);
-  float* z = reinterpret_cast<float*>(dz + index);
-  if (kLength == 0.0f) {
-    x[0] = x[1] = z[0] = z[1] = 0.0f;
-    return;
+void ChoppyFftOcean::spectrumStored() {
+  const float* h = reinterpret_cast<const float*>(heights());
+  float* x = reinterpret_cast<float*>(dx);
+  float* z = reinterpret_cast<float*>(dz);
+  const std::size_t count = unitX.size();
+  // value·(0, −u) = (imag·u, −real·u)
+  for (std::size_t i = 0; i < count; ++i) {
+    const float real = h[2 * i], imag = h[2 * i + 1];
+    x[2 * i] = imag * unitX[i];
+    x[2 * i + 1] = -real * unitX[i];
+    z[2 * i] = imag * unitZ[i];
+    z[2 * i + 1] = -real * unitZ[i];
   }
-  // value·(0, −k/|k|) = (imag·k/|k|, −real·k/|k|)
-  const float ux = kx / kLength;
-  const float uz = kz / kLength;
-  x[0] = imag * ux;
-  x[1] = -real * ux;
-  z[0] = imag * uz;
-  z[1] = -real * uz;
 }
 
 void ChoppyFftOcean::transform() {

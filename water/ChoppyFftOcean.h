@@ -1,4 +1,6 @@
 #pragma once
+#include <vector>
+
 #include "water/FftOcean.h"
 
 // FftOcean that also synthesises the horizontal displacement fields −i·(k/|k|)·h, scaled by the
@@ -15,10 +17,15 @@ class ChoppyFftOcean : public FftOcean {
   void setChoppiness(float value) { lambda = value; }
 
  protected:
-  void store(std::uint32_t index, float kx, float kz, float kLength, float real, float imag) override;
+  // dx = −i·(kx/|k|)·h and dz = −i·(kz/|k|)·h, 0 where k = 0.
+  void spectrumStored() override;
   void transform() override;
 
  private:
+  // k/|k| of the write that last set each cell's spectrum (the Nyquist rows and columns of the
+  // mirrored half see the negated wave vector); fixed for the life of the ocean.
+  std::vector<float> unitX;
+  std::vector<float> unitZ;
   Complex* dx = nullptr;
   Complex* dz = nullptr;
   float lambda;

@@ -15,17 +15,7 @@ class ComplexHeightSource : public HeightSource {
     const std::uint64_t index = static_cast<std::uint64_t>(columns) * y + x;
     return quantise(data[index].real(), min, range);
   }
-  void readRow(std::uint32_t x0, std::uint32_t y, std::uint32_t count, std::uint8_t* out) const override {
-    for (std::uint32_t i = 0; i < count; ++i) {
-      const std::uint32_t x = x0 + i;
-      if (x >= columns || y >= rows) {
-        out[i] = 0;
-        continue;
-      }
-      const std::uint64_t index = static_cast<std::uint64_t>(columns) * y + x;
-      out[i] = quantise(data[index].real(), min, range);
-    }
-  }
+  void readRow(std::uint32_t x0, std::uint32_t y, std::uint32_t count, std::uint8_t* out) const override;
   std::uint32_t width() const override { return columns; }
   std::uint32_t height() const override { return rows; }
 

@@ -23,6 +23,9 @@ FftOcean::FftOcean(int log2N, int log2M, float amplitude, float windX, float win
   omega.resize(visited);
   phaseCos.resize(visited);
   phaseSin.resize(visited);
+  mirroredInitial.resize(2 * visited);
+  rowSigns.resize(2 * static_cast<std::size_t>(columns));
+  for (std::size_t i = 0; i < rowSigns.size(); ++i) rowSigns[i] = (i / 2) % 2 == 0 ? 1.0f : -1.0f;
 
   const float windSquared = windX * windX + windZ * windZ;
   const float largestWave = windSquared / kGravity;
@@ -44,6 +47,12 @@ FftOcean::FftOcean(int log2N, int log2M, float amplitude, float windX, float win
       h0[index] = Complex(0.70710677f * real * scale, 0.70710677f * imaginary * scale);
       if (index < omega.size()) omega[index] = std::sqrt(kGravity * std::sqrt(kSquared));
     }
+  }
+  for (std::size_t i = 0; i < visited; ++i) {
+    const std::size_t r = i / columns, c = i % columns;
+    const std::size_t mirror = ((rows - r) & (rows - 1)) * columns + ((columns - c) & (columns - 1));
+    mirroredInitial[2 * i] = h0[mirror].real();
+    mirroredInitial[2 * i + 1] = -h0[mirror].imag();
   }
 }
 
@@ -82,9 +91,22 @@ void phaseFactors(const double* omega, double timeSec, std::size_t count, float*
     const double phase = omega[i] * timeSec;
     const double turns = (phase * (1.0 / kTwoPi) + kRound) - kRound;
     const float x = static_cast<float>(phase - turns * kTwoPi);
-    const float folded = x > kHalfPi ? kPi - x : (x < -kHalfPi ? -kPi - x : x);
-    sinOut[i] = sinHalfPeriod(folded);
-    cosOut[i] = sinHalfPeriod(kHalfPi - std::fabs(x));
+    // sin x = sin(π − x) folds |x| into [0, π/2]; cos x = sin(π/2 − |x|).
+    const float ax = std::fabs(x);
+    const float reflected = kPi - ax;
+    const float folded = ax < reflected ? ax : reflected;
+    sinOut[i] = std::copysign(sinHalfPeriod(folded), x);
+    cosOut[i] = sinHalfPeriod(kHalfPi - ax);
+  }
+}
+
+// One row of h = a·e + b·conj(e), with b = conj(h0(−k)) already in row order.
+void combineRow(const float* __restrict a, const float* __restrict b, const float* __restrict co,
+                const float* __restrict sn, std::size_t count, float* __restrict out) {
+  for (std::size_t c = 0; c < count; ++c) {
+    const float ar = a[2 * c], ai = a[2 * c + 1], br = b[2 * c], bi = b[2 * c + 1];
+    out[2 * c] = ar * co[c] - ai * sn[c] + br * co[c] + bi * sn[c];
+    out[2 * c + 1] = ar * sn[c] + ai * co[c] + bi * co[c] - br * sn[c];
   }
 }
 
@@ -93,37 +115,50 @@ void phaseFactors(const double* omega, double timeSec, std::size_t count, float*
 void FftOcean::evaluate(double timeSec) {
   const std::uint32_t halfRows = rows / 2;
   phaseFactors(omega.data(), timeSec, omega.size(), phaseCos.data(), phaseSin.data());
-  for (std::uint32_t r = 0; r <= halfRows; ++r) {
-    const std::uint32_t mirrorRow = (rows - r) & (rows - 1);
-    const float kz = waveNumberZ(r);
-    for (std::uint32_t c = 0; c < columns; ++c) {
-      const std::uint32_t mirrorColumn = (columns - c) & (columns - 1);
-      const std::uint32_t index = r * columns + c;
-      const std::uint32_t mirrorIndex = mirrorRow * columns + mirrorColumn;
-      const float kx = waveNumberX(c);
-      const float k = std::sqrt(kx * kx + kz * kz);
-      const float co = phaseCos[index];
-      const float s = phaseSin[index];
+  float* out = reinterpret_cast<float*>(h);
+  const float* initial = reinterpret_cast<const float*>(h0);
+  const float* mirrored = mirroredInitial.data();
+  // h = h0(k)·e + conj(h0(−k))·conj(e), written out to stay clear of the library's NaN-checking
+  // complex multiply.
+  auto combine = [&](std::size_t index, std::size_t mirrorIndex, float& real, float& imag) {
+    const float co = phaseCos[index];
+    const float s = phaseSin[index];
+    const float ar = initial[2 * index], ai = initial[2 * index + 1];
+    const float br = initial[2 * mirrorIndex], bi = -initial[2 * mirrorIndex + 1];
+    real = ar * co - ai * s + br * co + bi * s;
+    imag = ar * s + ai * co + bi * co - br * s;
+  };
 
-      // h = h0(k)·e + conj(h0(−k))·conj(e), written out to stay clear of the library's
-      // NaN-checking complex multiply.
-      const Complex a = h0[index];
-      const Complex b = h0[mirrorIndex];
-      const float br = b.real();
-      const float bi = -b.imag();
-      const float real = a.real() * co - a.imag() * s + br * co + bi * s;
-      const float imag = a.real() * s + a.imag() * co + bi * co - br * s;
-      store(index, kx, kz, k, real, imag);
-      if (r != halfRows) store(mirrorIndex, -kx, -kz, k, real, -imag);
+  // Row 0 is its own mirror and its writes overlap: each cell's conjugate goes to its mirror
+  // right after it, so there the later column's write wins.
+  for (std::uint32_t c = 0; c < columns; ++c) {
+    const std::size_t mirrorIndex = (columns - c) & (columns - 1);
+    float real, imag;
+    combine(c, mirrorIndex, real, imag);
+    out[2 * c] = real;
+    out[2 * c + 1] = imag;
+    if (halfRows != 0) {
+      out[2 * mirrorIndex] = real;
+      out[2 * mirrorIndex + 1] = -imag;
     }
   }
+  // Rows 1..M/2 write distinct cells, so they run in two straight passes: the row itself
+  // (contiguous, with conj(h0(−k)) stored in row order), then the conjugates into the mirror row.
+  for (std::uint32_t r = 1; r <= halfRows; ++r) {
+    const std::size_t rowStart = static_cast<std::size_t>(r) * columns;
+    float* o = out + 2 * rowStart;
+    combineRow(initial + 2 * rowStart, mirrored + 2 * rowStart, phaseCos.data() + rowStart,
+               phaseSin.data() + rowStart, columns, o);
+    if (r == halfRows) continue;
+    float* m = out + 2 * static_cast<std::size_t>(rows - r) * columns;
+    for (std::uint32_t c = 0; c < columns; ++c) {
+      const std::size_t mc = (columns - c) & (columns - 1);
+      m[2 * mc] = o[2 * c];
+      m[2 * mc + 1] = -o[2 * c + 1];
+    }
+  }
+  spectrumStored();
   transform();
-}
-
-void FftOcean::store(std::uint32_t index, float, float, float, float real, float imag) {
-  float* cell = reinterpret_cast<float*>(h + index);
-  cell[0] = real;
-  cell[1] = imag;
 }
 
 void FftOcean::transform() { transformCentred(h, 1.0f); }
@@ -131,19 +166,11 @@ void FftOcean::transform() { transformCentred(h, 1.0f); }
 void FftOcean::transformCentred(Complex* data, float factor) const {
   plan.execute(data);
   float* values = reinterpret_cast<float*>(data);
+  const std::size_t rowFloats = 2 * static_cast<std::size_t>(columns);
+  const float* signs = rowSigns.data();
   for (std::uint32_t r = 0; r < rows; ++r) {
-    float* row = values + static_cast<std::size_t>(r) * columns * 2;
-    const float first = (r & 1) ? -factor : factor;
-    if (columns == 1) {
-      row[0] *= first;
-      row[1] *= first;
-      continue;
-    }
-    for (std::uint32_t c = 0; c < columns; c += 2) {
-      row[2 * c] *= first;
-      row[2 * c + 1] *= first;
-      row[2 * c + 2] *= -first;
-      row[2 * c + 3] *= -first;
-    }
+    float* row = values + r * rowFloats;
+    const float rowFactor = (r & 1) ? -factor : factor;
+    for (std::size_t i = 0; i < rowFloats; ++i) row[i] *= rowFactor * signs[i];
   }
 }

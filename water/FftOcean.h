@@ -21,7 +21,8 @@ class FftOcean {
   FftOcean(const FftOcean&) = delete;
   FftOcean& operator=(const FftOcean&) = delete;
 
-  // Spectrum at timeSec (seconds) over the whole grid, then the transform.
+  // Spectrum at timeSec (seconds) over the whole grid: rows 0..M/2 are evaluated and each cell's
+  // mirror (M − r, N − c) gets the conjugate. Then spectrumStored() and transform().
   void evaluate(double timeSec);
 
   std::uint32_t width() const { return columns; }
@@ -34,10 +35,10 @@ class FftOcean {
   float waveNumberZ(std::uint32_t row) const;
 
  protected:
-  // Receives the spectrum value of one cell and its wave vector.
-  // The value comes as two floats: a packed complex argument costs a stack round trip per cell.
-  virtual void store(std::uint32_t index, float kx, float kz, float kLength, float real, float imag);
-  // Turns the stored spectrum into spatial fields.
+  // Called once h holds the spectrum of this evaluation; derived classes build their own spectra
+  // from it here.
+  virtual void spectrumStored() {}
+  // Turns the stored spectra into spatial fields.
   virtual void transform();
 
   // Inverse FFT of data, then multiplies cell (r, c) by factor·(−1)^(r+c): the spectrum is stored
@@ -45,6 +46,23 @@ class FftOcean {
   void transformCentred(Complex* data, float factor) const;
 
   Complex* spectrumBuffer() { return h; }
+
+  // Calls visit(index, kx, kz) for every spectrum write of evaluate(), in its order: the cell,
+  // then (when mirrored) its mirror with the negated wave vector.
+  template <typename Visit>
+  void forEachSpectrumWrite(Visit visit) const {
+    const std::uint32_t halfRows = rows / 2;
+    for (std::uint32_t r = 0; r <= halfRows; ++r) {
+      const std::uint32_t mirrorRow = (rows - r) & (rows - 1);
+      for (std::uint32_t c = 0; c < columns; ++c) {
+        const std::uint32_t mirrorColumn = (columns - c) & (columns - 1);
+        const float kx = waveNumberX(c);
+        const float kz = waveNumberZ(r);
+        visit(r * columns + c, kx, kz);
+        if (r != halfRows) visit(mirrorRow * columns + mirrorColumn, -kx, -kz);
+      }
+    }
+  }
 
  private:
   float amplitude;
@@ -59,5 +77,7 @@ class FftOcean {
   std::vector<double> omega;
   std::vector<float> phaseCos;
   std::vector<float> phaseSin;
+  std::vector<float> mirroredInitial;  // conj(h0(−k)) of the same cells, real and imaginary
+  std::vector<float> rowSigns;  // +1, +1, −1, −1, … over the 2·N floats of a row
   FftPlan2D plan;
 };

@@ -110,19 +110,20 @@ void HeightFieldMeshBuilder::writePositions(float* out) const {
     for (std::uint32_t start = 0; start < columns; start += 256) {
       const std::uint32_t count = std::min<std::uint32_t>(256, columns - start);
       source.readRow(start, r, count, chunk);
-      for (std::uint32_t c = 0; c < count; ++c, p += 3) {
-        p[0] = x0 + static_cast<float>(start + c) * spacing;
-        p[1] = levels[chunk[c]];
-        p[2] = z;
-      }
-    }
-    if (displacementX) {
-      p = out + static_cast<std::size_t>(rowStart) * 3;
-      const Complex* dx = displacementX + rowStart;
-      const Complex* dz = displacementZ + rowStart;
-      for (std::uint32_t c = 0; c < columns; ++c, p += 3) {
-        p[0] += dx[c].real();
-        p[2] -= dz[c].real();
+      if (displacementX) {
+        const Complex* dx = displacementX + rowStart + start;
+        const Complex* dz = displacementZ + rowStart + start;
+        for (std::uint32_t c = 0; c < count; ++c, p += 3) {
+          p[0] = (x0 + static_cast<float>(start + c) * spacing) + dx[c].real();
+          p[1] = levels[chunk[c]];
+          p[2] = z - dz[c].real();
+        }
+      } else {
+        for (std::uint32_t c = 0; c < count; ++c, p += 3) {
+          p[0] = x0 + static_cast<float>(start + c) * spacing;
+          p[1] = levels[chunk[c]];
+          p[2] = z;
+        }
       }
     }
   }
@@ -153,22 +154,62 @@ void HeightFieldMeshBuilder::writeNormalsFromHeights(float* out) const {
 void HeightFieldMeshBuilder::writeNormalsFromPositions(const float* positions,
                                                        float* out) const {
   const std::size_t rowStride = static_cast<std::size_t>(columns) * 3;
+  // n = (right − left) × (next − previous) for the vertex at i.
+  auto normalAt = [](const float* right, const float* left, const float* next,
+                     const float* previous, float* n) {
+    const float ax = right[0] - left[0], ay = right[1] - left[1], az = right[2] - left[2];
+    const float bx = next[0] - previous[0], by = next[1] - previous[1], bz = next[2] - previous[2];
+    normalizeInto(ay * bz - az * by, az * bx - ax * bz, ax * by - ay * bx, n);
+  };
   for (std::uint32_t r = 0; r < rows; ++r) {
     const float* row = positions + r * rowStride;
     const float* next = r + 1 < rows ? row + rowStride : row;
     const float* previous = r > 0 ? row - rowStride : row;
-    for (std::uint32_t c = 0; c < columns; ++c, out += 3) {
-      const std::size_t i = static_cast<std::size_t>(c) * 3;
-      const std::size_t iRight = c + 1 < columns ? i + 3 : i;
-      const std::size_t iLeft = c > 0 ? i - 3 : i;
-      const float ax = row[iRight] - row[iLeft];
-      const float ay = row[iRight + 1] - row[iLeft + 1];
-      const float az = row[iRight + 2] - row[iLeft + 2];
-      const float bx = next[i] - previous[i];
-      const float by = next[i + 1] - previous[i + 1];
-      const float bz = next[i + 2] - previous[i + 2];
-      normalizeInto(ay * bz - az * by, az * bx - ax * bz, ax * by - ay * bx, out);
+    float* n = out + r * rowStride;
+    const std::size_t last = rowStride - 3;
+    normalAt(row + 3, row, next, previous, n);
+    // Interior columns without border tests: the raw cross products first, then the inverse
+    // lengths in one contiguous pass (which vectorises), then the scaling.
+    constexpr std::size_t kChunk = 256;
+    float lengthSquared[kChunk];
+    for (std::size_t first = 3; first < last; first += 3 * kChunk) {
+      const std::size_t end = std::min(last, first + 3 * kChunk);
+      std::size_t k = 0;
+      for (std::size_t i = first; i < end; i += 3, ++k) {
+        const float ax = row[i + 3] - row[i - 3];
+        const float ay = row[i + 4] - row[i - 2];
+        const float az = row[i + 5] - row[i - 1];
+        const float bx = next[i] - previous[i];
+        const float by = next[i + 1] - previous[i + 1];
+        const float bz = next[i + 2] - previous[i + 2];
+        const float nx = ay * bz - az * by;
+        const float ny = az * bx - ax * bz;
+        const float nz = ax * by - ay * bx;
+        n[i] = nx;
+        n[i + 1] = ny;
+        n[i + 2] = nz;
+        lengthSquared[k] = nx * nx + ny * ny + nz * nz;
+      }
+      const std::size_t count = k;
+      for (k = 0; k < count; ++k) {
+        const float l = lengthSquared[k];
+        lengthSquared[k] = l > 0.0f ? 1.0f / std::sqrt(l > 0.0f ? l : 1.0f) : 0.0f;
+      }
+      k = 0;
+      for (std::size_t i = first; i < end; i += 3, ++k) {
+        const float inverse = lengthSquared[k];
+        if (inverse > 0.0f) {
+          n[i] *= inverse;
+          n[i + 1] *= inverse;
+          n[i + 2] *= inverse;
+        } else {
+          n[i] = 0.0f;
+          n[i + 1] = 1.0f;
+          n[i + 2] = 0.0f;
+        }
+      }
     }
+    normalAt(row + last, row + last - 3, next + last, previous + last, n + last);
   }
 }
 

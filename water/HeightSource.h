@@ -22,8 +22,17 @@ class HeightSource : public RefCounted {
   // clamp. A zero range, NaN or a value beyond the integer range reads as 0.
   static std::uint8_t quantise(float value, float min, float range) {
     if (range == 0.0f) return 0;
+    return quantiseInRange(value, min, range);
+  }
+  // quantise() for a range known to be non-zero; branch-free, so row loops vectorise.
+  static std::uint8_t quantiseInRange(float value, float min, float range) {
+    return static_cast<std::uint8_t>(static_cast<std::uint32_t>(quantiseToInteger(value, min, range)));
+  }
+  // The truncated integer before its low 8 bits are taken.
+  static std::int32_t quantiseToInteger(float value, float min, float range) {
     const float scaled = (value - min) * 255.0f / range;
-    if (!(std::fabs(scaled) < 2147483520.0f)) return 0;
-    return static_cast<std::uint8_t>(static_cast<std::uint32_t>(static_cast<std::int32_t>(scaled)));
+    // Select before converting: converting a float outside the int range is undefined.
+    const float safe = std::fabs(scaled) < 2147483520.0f ? scaled : 0.0f;
+    return static_cast<std::int32_t>(safe);
   }
 };

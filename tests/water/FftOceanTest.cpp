@@ -26,14 +26,14 @@ class SpectrumOnlyOcean : public ChoppyFftOcean {
   void transform() override {}
 };
 
-// Stores a unit amplitude in one cell and zero everywhere else, then transforms normally.
+// Replaces the spectrum by a unit amplitude in one cell, then transforms normally.
 class SingleWaveOcean : public FftOcean {
  public:
   SingleWaveOcean(std::uint32_t target) : FftOcean(kLog2, kLog2, 1.0f, 2.0f, 0.0f, kUnitPatch, kUnitPatch), target(target) {}
 
  protected:
-  void store(std::uint32_t index, float kx, float kz, float k, float, float) override {
-    FftOcean::store(index, kx, kz, k, index == target ? 1.0f : 0.0f, 0.0f);
+  void spectrumStored() override {
+    for (std::uint32_t i = 0; i < width() * height(); ++i) spectrumBuffer()[i] = Complex(i == target ? 1.0f : 0.0f, 0.0f);
   }
 
  private:
