@@ -94,6 +94,15 @@ TEST_F(OrbitTest, PitchStopsAtThePoleWhileYawApplies) {
   EXPECT_TRUE(position().equals(orbit.getTarget() - after * 10.0f, 1e-5f));
 }
 
+TEST_F(OrbitTest, PitchLeavesThePoleAgain) {
+  // Looking straight down (α = π): pitching back up is allowed.
+  camera.node()->local().setLinear(Matrix33::rotationX(kHalfPi));
+  input.buttons[0] = true;
+  input.dy = 50.0f;  // pitch −0.5
+  orbit.update(input);
+  EXPECT_NEAR(std::acos(viewAxis().y), kPi - 0.5f, 1e-4f);
+}
+
 TEST_F(OrbitTest, ZoomScalesDistanceAndStopsAtOne) {
   const struct {
     float wheel;
