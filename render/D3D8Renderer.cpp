@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <ostream>
+#include <utility>
+#include <vector>
 
 #include "engine/Light.h"
 #include "engine/Material.h"
@@ -26,6 +28,12 @@ D3D8Renderer::ExitHandler& exitHandler() {
 std::uint64_t nextSerial() {
   static std::uint64_t last = 0;
   return ++last;
+}
+
+// Renderers alive now, by serial; there is one in the program, a few in tests.
+std::vector<std::pair<std::uint64_t, D3D8Renderer*>>& liveRenderers() {
+  static std::vector<std::pair<std::uint64_t, D3D8Renderer*>> live;
+  return live;
 }
 
 void transpose(const float in[16], float out[16]) {
@@ -65,6 +73,7 @@ void D3D8Renderer::restoreExitHandler() {
 
 D3D8Renderer::D3D8Renderer(RefPtr<GraphicsDevice> device, const Color& clearColor)
     : Renderer(clearColor), graphics(std::move(device)), serial(nextSerial()) {
+  liveRenderers().emplace_back(serial, this);
   Logger& log = Logger::instance();
   log.line(1) << "Initializing Direct3D ..." << std::endl;
   if (!graphics) return;
@@ -89,7 +98,19 @@ D3D8Renderer::D3D8Renderer(RefPtr<GraphicsDevice> device, const Color& clearColo
                                D3DPOOL_DEFAULT, particleBatch);
 }
 
-D3D8Renderer::~D3D8Renderer() { shutDown(); }
+D3D8Renderer::~D3D8Renderer() {
+  shutDown();
+  auto& live = liveRenderers();
+  live.erase(std::remove_if(live.begin(), live.end(), [this](const auto& entry) { return entry.second == this; }),
+             live.end());
+}
+
+D3D8Renderer* D3D8Renderer::withSerial(std::uint64_t wanted) {
+  for (const auto& [number, renderer] : liveRenderers()) {
+    if (number == wanted) return renderer;
+  }
+  return nullptr;
+}
 
 bool D3D8Renderer::createDevice() {
   Logger& log = Logger::instance();
@@ -352,7 +373,7 @@ void D3D8Renderer::printText(int x, int y, const std::string& text) {
 void D3D8Renderer::drawMesh(Mesh& mesh) {
   auto* buffers = dynamic_cast<HardwareMesh*>(mesh.listener());
   if (!buffers || buffers->rendererSerial() != serial) {
-    RefPtr<HardwareMesh> created(new HardwareMesh(&mesh, this, serial));
+    RefPtr<HardwareMesh> created(new HardwareMesh(&mesh, serial));
     mesh.setListener(created);
     created->changed();
     buffers = created.get();

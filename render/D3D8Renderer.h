@@ -52,6 +52,10 @@ class D3D8Renderer : public Renderer {
   void setSelector(int selector, std::uint8_t value) override;
   const float* viewMatrix() const override { return view; }
 
+  // The live renderer with that serial, or null once it has been destroyed.
+  static D3D8Renderer* withSerial(std::uint64_t serial);
+  std::uint64_t serialNumber() const { return serial; }
+
   // Draws a mesh's buffers once per pass of the current material and counts it once.
   void drawHardwareMesh(HardwareMesh& buffers);
 

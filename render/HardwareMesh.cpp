@@ -25,8 +25,8 @@ void put(std::uint8_t*& out, const void* data, std::size_t bytes) {
 
 }  // namespace
 
-HardwareMesh::HardwareMesh(Mesh* mesh, D3D8Renderer* owner, std::uint64_t rendererSerial)
-    : meshLink(mesh), renderer(owner), serial(rendererSerial) {}
+HardwareMesh::HardwareMesh(Mesh* mesh, std::uint64_t rendererSerial)
+    : meshLink(mesh), serial(rendererSerial) {}
 
 HardwareMesh::~HardwareMesh() {
   vertices.reset();
@@ -48,6 +48,7 @@ std::uint32_t HardwareMesh::formatFor(const Mesh& mesh) {
 void HardwareMesh::meshChanged(Mesh&) { changed(); }
 
 void HardwareMesh::changed() {
+  D3D8Renderer* renderer = D3D8Renderer::withSerial(serial);
   GraphicsDevice* device = renderer ? renderer->device() : nullptr;
   if (!device || !meshLink) return;
   if (!fitVertexBuffer(*device)) return;
@@ -57,7 +58,7 @@ void HardwareMesh::changed() {
 }
 
 void HardwareMesh::draw() {
-  if (renderer) renderer->drawHardwareMesh(*this);
+  if (D3D8Renderer* renderer = D3D8Renderer::withSerial(serial)) renderer->drawHardwareMesh(*this);
 }
 
 bool HardwareMesh::fitVertexBuffer(GraphicsDevice& device) {

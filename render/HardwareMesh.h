@@ -13,8 +13,9 @@ class Mesh;
 // refills both buffers, so drawing never has to look at the mesh's arrays again.
 class HardwareMesh : public MeshChangeListener {
  public:
-  // mesh and renderer are back links: the mesh owns this object, the renderer outlives draws.
-  HardwareMesh(Mesh* mesh, D3D8Renderer* renderer, std::uint64_t rendererSerial);
+  // mesh is a back link (the mesh owns this object); the renderer is found by its serial, so a
+  // mesh that outlives its renderer refreshes and draws nothing instead of using a dead one.
+  HardwareMesh(Mesh* mesh, std::uint64_t rendererSerial);
   ~HardwareMesh() override;
 
   // Refits and refills the buffers, stopping at the first device failure.
@@ -44,7 +45,6 @@ class HardwareMesh : public MeshChangeListener {
   Mesh* meshLink;
   RefPtr<DeviceVertexBuffer> vertices;
   RefPtr<DeviceIndexBuffer> indices;
-  D3D8Renderer* renderer;
   std::uint32_t vertexFormat = 0;
   std::uint32_t vertexCapacity = 0;
   std::uint32_t indexCapacity = 0;

@@ -223,4 +223,14 @@ TEST_F(MeshDraw, MeshDrawnByAnEarlierRendererGetsNewBuffers) {
   EXPECT_EQ(second.device->callCount("drawIndexedPrimitive"), 1);
 }
 
+TEST_F(MeshDraw, MeshOutlivingItsRendererRefreshesNothing) {
+  RefPtr<Mesh> quad = Mesh::createQuad(1.0f, 1.0f);
+  r.renderer->drawMesh(*quad);
+  r.close();
+  r.startRecording();
+  quad->notifyChanged();
+  EXPECT_TRUE(r.device->callsNamed("lockVertexBuffer").empty());
+  EXPECT_TRUE(r.device->callsNamed("createVertexBuffer").empty());
+}
+
 }  // namespace
