@@ -5,6 +5,7 @@
 #include "tools/datagen/Md3Writer.h"
 #include "tools/datagen/ObjWriter.h"
 #include "tools/datagen/Pk3Writer.h"
+#include "tools/datagen/PreviewRenderer.h"
 #include "tools/datagen/PlayerModelBuilder.h"
 #include "tools/datagen/SampleModels.h"
 #include "tools/datagen/TextureSynthesis.h"
@@ -45,6 +46,8 @@ public:
         else ok_ = false;
         preview(rel, p);
     }
+
+    bool previewing() const { return previews_ && write_; }
 
     void preview(const std::string& rel, const Picture& p) {
         if (!previews_ || !write_) return;
@@ -171,6 +174,8 @@ Md3PartCounts partCounts(const std::string& member, const Md3Data& d) {
     return c;
 }
 
+void previewPlayer(Output& out, const PlayerModel& m, const std::string& name);
+
 void writePlayers(Output& out, const std::string& root) {
     Pk3Writer pk3;
     for (const PlayerStyle& style : PlayerModelBuilder::styles()) {
@@ -189,6 +194,7 @@ void writePlayers(Output& out, const std::string& root) {
         out.preview("players/" + style.name + "_upper.png", m.upperSkin);
         out.preview("players/" + style.name + "_head.png", m.headSkin);
         out.preview("players/" + style.name + "_weapon.png", m.weaponSkin);
+        previewPlayer(out, m, style.name);
         } else {
             for (const char* f : {"animation.cfg", "lower.md3", "upper.md3", "head.md3", "lower.tga", "upper.tga",
                                   "head.tga", "weapon.tga"}) {
@@ -207,6 +213,91 @@ void writePlayers(Output& out, const std::string& root) {
     if (out.manifest()) out.manifest()->pk3Members = pk3.memberNames();
 }
 
+// ---- pictures of the meshes, as the engine's left-handed, y-up world shows them ----------------
+
+void drawMesh(PreviewRenderer& r, const GenMesh& m, Vec3 offset, const Picture* texture) {
+    std::vector<Vec3> moved = m.positions;
+    for (Vec3& p : moved) p = p + offset;
+    r.draw(moved, m.normals, m.uvs, m.triangles, texture);
+}
+
+// Side view and three-quarter view next to each other.
+template <typename DrawAll>
+Picture twoViews(Vec3 centre, float scale, DrawAll drawAll) {
+    PreviewRenderer r(800, 400);
+    r.setView({0, 0, 1}, {0, 1, 0}, centre, scale, 200, 200);
+    drawAll(r);
+    r.setView({-0.5f, -0.4f, 0.75f}, {0, 1, 0}, centre, scale, 600, 200);
+    drawAll(r);
+    return r.picture();
+}
+
+void previewMeshes(Output& out) {
+    if (!out.previewing()) return;
+    const Picture fur = TextureSynthesis::tigerFur(256);
+    const GenMesh tiger = SampleModels::tiger();
+    out.preview("meshes/tiger.png", twoViews({0.2f, 0, 0}, 130, [&](PreviewRenderer& r) { drawMesh(r, tiger, {}, &fur); }));
+
+    const Picture wood = TextureSynthesis::woodPlanks(256), sail = TextureSynthesis::sailCloth(128);
+    const Picture flag = TextureSynthesis::flag(64);
+    const Vec3 mast{0.35f, 0.5f, 0};
+    out.preview("meshes/boat.png", twoViews({0, 1.5f, 0}, 70, [&](PreviewRenderer& r) {
+        drawMesh(r, SampleModels::boatHull(), {}, &wood);
+        drawMesh(r, SampleModels::boatMast(), mast, nullptr);
+        drawMesh(r, SampleModels::boatSail(), mast + Vec3{0, 0.3f, 0}, &sail);
+        drawMesh(r, SampleModels::boatFlag(), mast + Vec3{0, 3.05f, 0}, &flag);
+    }));
+
+    const Picture plate = TextureSynthesis::robotPlating(128), crate = TextureSynthesis::crate(128);
+    out.preview("meshes/testrobot.png", twoViews({0.8f, 1.4f, 0}, 80, [&](PreviewRenderer& r) {
+        for (const auto& g : SampleModels::robotGroups()) {
+            drawMesh(r, g.mesh, {}, g.name == "robot_body" || g.name == "robot_head" ? &plate : nullptr);
+        }
+        for (const auto& g : SampleModels::crateGroups()) drawMesh(r, g.mesh, {2.2f, 0, 0}, &crate);
+    }));
+}
+
+// Poses of one player: stand, walk, run, jump, gesture and attack in the top row, the three
+// deaths (lying at their end) seen from above in the bottom row.
+void previewPlayer(Output& out, const PlayerModel& m, const std::string& name) {
+    if (!out.previewing()) return;
+    const int shift = PlayerModelBuilder::torsoFrameCount();
+    struct Pose {
+        int legs, torso, x, y;
+    };
+    const Pose poses[] = {{230 - shift, 134, 110, 130}, {165 - shift, 139, 330, 130}, {174 - shift, 136, 550, 130},
+                          {203 - shift, 134, 770, 150}, {230 - shift, 84, 990, 130},  {234 - shift, 106, 1210, 130},
+                          {23, 23, 220, 300},           {47, 47, 660, 300},           {71, 71, 1100, 300}};
+    PreviewRenderer r(1320, 480);
+    // MD3 space (z up, x forward) turned into the engine's: (x, y, z) → (−y, z, −x).
+    auto toEngine = [](Vec3 p, Vec3 offset) {
+        const Vec3 q = p + offset;
+        return Vec3{-q.y, q.z, -q.x};
+    };
+    auto drawPart = [&](const Md3Data& part, int frame, Vec3 offset, const Picture* skins[]) {
+        for (size_t s = 0; s < part.surfaces.size(); ++s) {
+            const auto& surface = part.surfaces[s];
+            std::vector<Vec3> pos, nrm;
+            for (const Vec3& p : surface.framePositions[frame]) pos.push_back(toEngine(p, offset));
+            for (const Vec3& n : surface.frameNormals[frame]) nrm.push_back(toEngine(n, {}));
+            r.draw(pos, nrm, surface.st, surface.triangles, skins[s]);
+        }
+    };
+    const Picture* lower[] = {&m.lowerSkin, &m.lowerSkin};
+    const Picture* upper[] = {&m.upperSkin, &m.weaponSkin};
+    const Picture* head[] = {&m.headSkin};
+    for (const Pose& p : poses) {
+        // The lying poses are seen from high above, the others from the front.
+        const bool lying = p.legs < PlayerModelBuilder::bothFrameCount();
+        r.setView(lying ? Vec3{0.3f, -1.0f, 0.5f} : Vec3{0.45f, -0.25f, 1.0f}, {0, 1, 0}, {0, 4, 0}, 3.0f, p.x, p.y);
+        drawPart(m.lower, p.legs, {}, lower);
+        const Vec3 torsoTag = m.lower.frameTags[p.legs][0].origin;
+        drawPart(m.upper, p.torso, torsoTag, upper);
+        drawPart(m.head, 0, torsoTag + m.upper.frameTags[p.torso][0].origin, head);
+    }
+    out.preview("players/" + name + "_poses.png", r.picture());
+}
+
 void writeAll(Output& out, const std::string& root) {
     writeTextures(out);
     writeTiger(out);
@@ -214,6 +305,7 @@ void writeAll(Output& out, const std::string& root) {
     writeSailJump(out);
     writePlayers(out, root);
     out.text("Test.set", DataSet::settingsText());
+    previewMeshes(out);
 }
 
 }  // namespace
