@@ -145,6 +145,20 @@ TEST(ParticleEmitterTest, InterpolatesColorAndRotation) {
   EXPECT_EQ(still.particle(0).rotation, 0.0f);
 }
 
+TEST(ParticleEmitterTest, EqualStartAndEndKeepTheirExactValue) {
+  const float v = 27 * 0.001f;  // v·0.7 + v·0.3 != v in float
+  ParticleEmitter emitter(1, 2);
+  emitter.setSizes(v, v);
+  emitter.setRotations(v, v);
+  emitter.setColors(Color(0x80402010u), Color(0x80402010u));
+  emitter.update(1000.0);
+  emitter.update(600.0);  // f = 0.3
+  const Particle& p = emitter.particle(0);
+  EXPECT_EQ(p.size, v);
+  EXPECT_EQ(p.rotation, v);
+  EXPECT_EQ(p.color.value, 0x80402010u);
+}
+
 TEST(ParticleEmitterTest, FindAndIterationSkipDeadSlots) {
   ParticleEmitter emitter(10, 1);
   emitter.update(300.0);  // slots 0, 1, 2 alive
