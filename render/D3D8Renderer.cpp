@@ -220,7 +220,8 @@ void D3D8Renderer::endFrame() {
 }
 
 void D3D8Renderer::addLight(const Light& light) {
-  if (!open) return;
+  // Lights past the device's limit are dropped rather than sent to indices it does not have.
+  if (!open || lights >= lightLimit) return;
   D3DLIGHT8 record;
   const float* position = light.position();
   const D3DCOLORVALUE color = colorValue(light.color());

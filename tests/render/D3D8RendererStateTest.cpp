@@ -207,6 +207,19 @@ TEST(D3D8RendererLights, PointAndDirectionalConversion) {
   EXPECT_EQ(r.renderer->lightCount(), 2u);
 }
 
+TEST(D3D8RendererLights, LightsBeyondTheDeviceLimitAreDropped) {
+  RecordingRenderer r;
+  r.device->caps().MaxActiveLights = 2;
+  r.open();
+  EXPECT_EQ(r.renderer->maxLights(), 2u);
+  r.renderer->beginFrame();
+  EXPECT_EQ(r.device->callCount("lightEnable"), 2);
+  RefPtr<Light> light(new Light());
+  for (int i = 0; i < 3; ++i) r.renderer->addLight(*light);
+  EXPECT_EQ(r.renderer->lightCount(), 2u);
+  EXPECT_EQ(r.device->callCount("setLight"), 2);
+}
+
 TEST(D3D8RendererLights, SetLightsEnabledSwitchesOnlyThisFramesLights) {
   RecordingRenderer r;
   r.open();
