@@ -30,7 +30,10 @@ function(testbed_tests)
   target_link_libraries(${ARG_NAME} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
   target_compile_definitions(${ARG_NAME} PRIVATE
     TESTBED_SOURCE_DIR="${PROJECT_SOURCE_DIR}" TESTBED_BINARY_DIR="${PROJECT_BINARY_DIR}")
-  gtest_discover_tests(${ARG_NAME} WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR} DISCOVERY_TIMEOUT 60)
+  # Tests of one binary share a working directory and its "GameEngine.log", so they run one at a
+  # time; different binaries still run in parallel.
+  gtest_discover_tests(${ARG_NAME} WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR} DISCOVERY_TIMEOUT 60
+    PROPERTIES RESOURCE_LOCK ${ARG_NAME})
 endfunction()
 
 # testbed_benchmarks(NAME <name> DEPS <targets...>): Google Benchmark binary, built but not run by ctest.
