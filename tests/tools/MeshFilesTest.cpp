@@ -333,6 +333,42 @@ TEST(GeneratedLws, SceneFollowsTheReadersGrammar) {
     EXPECT_GE(g.manifest.lwsLastKeySeconds, 2.0f);
 }
 
+// The reader evaluates each span as value0·h1 + value1·h2 + out0·h3 + in1·h4 on u in 0..1, so
+// tangents are in value units per span. Motion is smooth in time when, at every inner key, the
+// incoming tangent per second of the span before equals the outgoing one per second of the span
+// after; and the curve passes through its keys without wild overshoot.
+TEST(GeneratedLws, EnvelopesAreSmoothInTime) {
+    const GeneratedData& g = generatedData();
+    const auto objects = readWithGrammar(readText(g.root + "/data/animations/sailjump/sails_jump.lws"));
+    ASSERT_FALSE(objects.empty());
+    int innerKeys = 0;
+    for (const GrammarObject& o : objects) {
+        for (int c = 0; c < 9; ++c) {
+            const auto& t = o.times[c];
+            const auto& v = o.values[c];
+            double lo = *std::min_element(v.begin(), v.end()), hi = *std::max_element(v.begin(), v.end());
+            for (size_t k = 1; k + 1 < t.size(); ++k) {
+                const double in = o.inTangents[c][k] / (t[k] - t[k - 1]);
+                const double out = o.outTangents[c][k] / (t[k + 1] - t[k]);
+                EXPECT_NEAR(in, out, 1e-4) << o.file << " channel " << c << " key " << k;
+                ++innerKeys;
+            }
+            for (size_t k = 0; k + 1 < t.size(); ++k) {
+                for (int step = 0; step <= 10; ++step) {
+                    const double u = step / 10.0;
+                    const double h1 = 2 * u * u * u - 3 * u * u + 1, h2 = 3 * u * u - 2 * u * u * u;
+                    const double h3 = u * u * u - 2 * u * u + u, h4 = u * u * u - u * u;
+                    const double value = v[k] * h1 + v[k + 1] * h2 + o.outTangents[c][k] * h3 + o.inTangents[c][k + 1] * h4;
+                    const double margin = 0.25 * (hi - lo) + 1e-6;
+                    EXPECT_GE(value, lo - margin) << o.file << " channel " << c;
+                    EXPECT_LE(value, hi + margin) << o.file << " channel " << c;
+                }
+            }
+        }
+    }
+    EXPECT_GT(innerKeys, 20);
+}
+
 static const aiNode* findNode(const aiNode* n, const std::string& prefix) {
     if (std::string(n->mName.C_Str()).rfind(prefix, 0) == 0) return n;
     for (unsigned i = 0; i < n->mNumChildren; ++i)
