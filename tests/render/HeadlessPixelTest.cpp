@@ -8,6 +8,7 @@
 #include "engine/Material.h"
 #include "engine/Mesh.h"
 #include "engine/MeshInstance.h"
+#include "engine/ParticleEmitter.h"
 #include "engine/Scene.h"
 #include "engine/SceneNode.h"
 #include "render/D3D8Renderer.h"
@@ -127,6 +128,54 @@ TEST_F(HeadlessFrame, ShadowOfABoxDarkensTheQuadBehindIt) {
   const Pixel lit = at(10, 24);
   expectNear(lit, 231, 231, 231, 6, "lit floor left of the shadow");
   expectNear(at(42, 2), 231, 231, 231, 6, "lit floor above the shadow");
+}
+
+TEST_F(HeadlessFrame, ParticleIsABlendedQuadFacingTheCamera) {
+  ParticleEmitter emitter(1000.0f, 1.0f);
+  emitter.setPosition(Vector3(0, 0, 5));
+  emitter.setDirection(Vector3(0, 0, 0));
+  emitter.setSizes(2.0f, 2.0f);
+  // Half-transparent green over the grey clear colour: 0.5·255 + 0.5·51.
+  const Color green(0.0f, 1.0f, 0.0f, 0.5f);
+  emitter.setColors(green, green);
+  // Without a texture the material disables stage 0, so the vertex colour and its alpha pass
+  // straight to the blend.
+  emitter.setMaterial(RefPtr<Material>(new Material(1)));
+  emitter.update(1.0);
+  ASSERT_EQ(emitter.liveCount(), 1);
+  Scene scene;
+  renderer->beginFrame();
+  renderer->renderScene(scene);
+  renderer->drawParticles(emitter);
+  device->endScene();
+  int w = 0, h = 0;
+  ASSERT_EQ(device->readFrame(pixels, w, h), D3D_OK);
+  device->present();
+  // Half size 1 at distance 5 spans a fifth of the half-width: ±6.4 pixels around the centre.
+  expectNear(at(32, 24), 25, 153, 25, 4, "inside the particle");
+  expectNear(at(32 + 10, 24), 51, 51, 51, 2, "beside the particle");
+}
+
+TEST_F(HeadlessFrame, PrintedTextIsWhiteAtItsPosition) {
+  renderer->beginFrame();
+  renderer->printText(4, 4, "MMMM\nMMMM");
+  device->endScene();
+  int w = 0, h = 0;
+  ASSERT_EQ(device->readFrame(pixels, w, h), D3D_OK);
+  device->present();
+  // Some pixels of the two lines are (nearly) white; nothing is drawn left of or above (4, 4).
+  int bright = 0;
+  for (int y = 4; y < 40; ++y) {
+    for (int x = 4; x < 60; ++x) {
+      const Pixel p = at(x, y);
+      if (p.r > 200 && p.g > 200 && p.b > 200) ++bright;
+    }
+  }
+  EXPECT_GT(bright, 20);
+  for (int i = 0; i < 4; ++i) {
+    expectNear(at(i, 10), 51, 51, 51, 2, "left of the text");
+    expectNear(at(20, i), 51, 51, 51, 2, "above the text");
+  }
 }
 
 }  // namespace
