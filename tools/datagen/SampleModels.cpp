@@ -35,10 +35,10 @@ GenMesh SampleModels::tiger() {
     m.addEllipsoid(frameAlong({-0.48f, 0.02f, 0}, kForward, kUp), {0.30f, 0.27f, 0.38f}, 16, 10, 0.0f, 0.4f, 0.9f);
     // Neck, head, muzzle, ears.
     m.addEllipsoid(frameAlong({0.78f, 0.16f, 0}, {1, 0.7f, 0}, kUp), {0.19f, 0.18f, 0.26f}, 12, 8, 0.0f, 0.0f, 0.3f);
-    m.addEllipsoid(frameAlong({1.0f, 0.3f, 0}, kForward, kUp), {0.21f, 0.22f, 0.23f}, 16, 10, 0.0f, 0.0f, 0.25f);
-    m.addEllipsoid(frameAlong({1.2f, 0.22f, 0}, kForward, kUp), {0.11f, 0.13f, 0.13f}, 12, 8, 0.0f, 0.3f, 0.4f);
+    m.addEllipsoid(frameAlong({1.02f, 0.3f, 0}, kForward, kUp), {0.25f, 0.26f, 0.26f}, 16, 10, 0.0f, 0.0f, 0.25f);
+    m.addEllipsoid(frameAlong({1.26f, 0.2f, 0}, kForward, kUp), {0.13f, 0.15f, 0.14f}, 12, 8, 0.0f, 0.3f, 0.4f);
     for (float s : {-1.0f, 1.0f}) {
-        m.addEllipsoid(frameAlong({0.97f, 0.5f, s * 0.13f}, kUp, kForward), {0.03f, 0.06f, 0.07f}, 8, 5, 0.0f, 0.0f, 0.2f);
+        m.addEllipsoid(frameAlong({0.98f, 0.54f, s * 0.15f}, kUp, kForward), {0.035f, 0.07f, 0.08f}, 8, 5, 0.0f, 0.0f, 0.2f);
     }
     // Legs: upper leg, lower leg, paw.
     for (float s : {-1.0f, 1.0f}) {

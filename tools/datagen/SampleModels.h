@@ -9,7 +9,7 @@
 // The meshes of the data set other than the players, in the engine's left-handed, y-up world.
 class SampleModels {
 public:
-    // A striped big cat about 2.6 units long, head towards +x, made of closed ellipsoids; u runs
+    // A striped big cat about 2.7 units long, head towards +x, made of closed ellipsoids; u runs
     // around each part from its top (the spine) to its underside at 0.5.
     static GenMesh tiger();
 
