@@ -119,7 +119,6 @@ std::vector<uint8_t> Md3Writer::encode(const Md3Data& model) {
         }
     }
     for (const auto& s : model.surfaces) {
-        const size_t start = out.bytes.size();
         const int numVerts = static_cast<int>(s.st.size());
         const int numTris = static_cast<int>(s.triangles.size());
         const int ofsShaders = kSurfaceHeaderSize;
@@ -161,7 +160,6 @@ std::vector<uint8_t> Md3Writer::encode(const Md3Data& model) {
                 out.u8(n[1]);
             }
         }
-        (void)start;
     }
     out.patch32(ofsEndAt, static_cast<int32_t>(out.bytes.size()));
     return out.bytes;

@@ -347,7 +347,7 @@ Picture TextureSynthesis::woodPlanks(int size) {
         const float seam = smoothstep(0.0f, 0.06f, inPlank) * smoothstep(0.0f, 0.06f, 1.0f - inPlank);
         // Butt joints where planks meet end to end, staggered per plank.
         const float joint = std::abs(std::fmod(u + offset, 0.5f) - 0.25f);
-        const float jointShade = smoothstep(0.0f, 0.01f, std::abs(joint - 0.24f) );
+        const float jointShade = smoothstep(0.0f, 0.01f, std::abs(joint - 0.24f));
         return scaleRgb(c, (0.35f + 0.65f * seam) * (0.55f + 0.45f * jointShade));
     });
 }
