@@ -203,6 +203,54 @@ TEST(MeshAdjacencyTest, OpenEdgesGetMarkerAndFirstMatchWins) {
   EXPECT_EQ(fan->adjacency()[6], 0);
 }
 
+// The quadratic search: first u ≠ t, ascending, with the reversed edge at identical positions.
+std::vector<std::uint16_t> referenceAdjacency(const Mesh& mesh) {
+  const auto& p = mesh.current().positions;
+  const std::uint32_t tris = mesh.triangleCount();
+  std::vector<std::uint16_t> adj(tris * 3, Mesh::kNoNeighbour);
+  for (std::uint32_t t = 0; t < tris; ++t) {
+    for (int e = 0; e < 3; ++e) {
+      const Vector3& a = p[mesh.corner(t, e)];
+      const Vector3& b = p[mesh.corner(t, (e + 1) % 3)];
+      for (std::uint32_t u = 0; u < tris && adj[t * 3 + e] == Mesh::kNoNeighbour; ++u) {
+        if (u == t) continue;
+        for (int f = 0; f < 3; ++f) {
+          if (p[mesh.corner(u, f)] == b && p[mesh.corner(u, (f + 1) % 3)] == a) {
+            adj[t * 3 + e] = static_cast<std::uint16_t>(u);
+            break;
+          }
+        }
+      }
+    }
+  }
+  return adj;
+}
+
+TEST(MeshAdjacencyTest, MatchesQuadraticSearchOnRandomMeshes) {
+  // Few distinct points, many duplicated vertices: shared, repeated and degenerate edges abound.
+  std::uint32_t state = 12345;
+  const auto next = [&state](std::uint32_t n) {
+    state = state * 1664525u + 1013904223u;
+    return (state >> 8) % n;
+  };
+  for (int round = 0; round < 20; ++round) {
+    const std::uint32_t vertices = 30 + next(40);
+    std::vector<Vector3> positions(vertices);
+    for (Vector3& v : positions) v = Vector3(static_cast<float>(next(3)), static_cast<float>(next(3)), 0.0f);
+    std::vector<std::uint16_t> indices(3 * (20 + next(80)));
+    for (auto& i : indices) i = static_cast<std::uint16_t>(next(vertices));
+    RefPtr<Mesh> mesh(new Mesh(1, vertices, positions, {}, {}, {}, indices));
+    ASSERT_EQ(mesh->indexCount(), indices.size());
+    ASSERT_TRUE(mesh->buildAdjacency());
+    EXPECT_EQ(mesh->adjacency(), referenceAdjacency(*mesh)) << "round " << round;
+  }
+  // Non-indexed meshes too.
+  RefPtr<Mesh> loose(new Mesh(1, 6, {{0, 0, 0}, {0, 1, 0}, {1, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}}));
+  ASSERT_TRUE(loose->buildAdjacency());
+  EXPECT_EQ(loose->adjacency(), referenceAdjacency(*loose));
+  EXPECT_EQ(loose->adjacency()[1], 1);
+}
+
 TEST(MeshAdjacencyTest, TooManyTrianglesRefused) {
   const std::uint32_t vertices = 3u * 65536u;
   RefPtr<Mesh> mesh(new Mesh(1, vertices, std::vector<Vector3>(vertices)));
