@@ -10,8 +10,8 @@
 #include "render/D3D8Renderer.h"
 #include "render/device/RecordingDevice.h"
 
-// The text appended to "GameEngine.log" since construction (tests run with the log in their
-// working directory).
+// The text appended to "GameEngine.log" since construction (each test process has a working
+// directory of its own, see OwnLogDirectory.cpp).
 class LogTail {
  public:
   LogTail() {
