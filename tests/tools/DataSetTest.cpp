@@ -82,9 +82,9 @@ TEST(DataSet, SettingsPointAtTheGeneratedDirectoriesFromTheRunDirectory) {
 
 TEST(DataSet, RegeneratesIdenticalBytes) {
     const GeneratedData& g = generatedData();
-    const std::string again = makeTempDirectory("data_again");
+    const TempDirectory again("data_again");
     DataManifest manifest;
-    ASSERT_TRUE(DataSet::generate(again, &manifest, false));
+    ASSERT_TRUE(DataSet::generate(again.path(), &manifest, false));
     // The counting pass describes the same set as the writing pass.
     ASSERT_EQ(manifest.files, g.manifest.files);
     EXPECT_EQ(manifest.pk3Members, g.manifest.pk3Members);
@@ -99,7 +99,6 @@ TEST(DataSet, RegeneratesIdenticalBytes) {
         }
     }
     for (const std::string& rel : manifest.files) {
-        EXPECT_EQ(readFileBytes(again + "/" + rel), readFileBytes(g.root + "/" + rel)) << rel;
+        EXPECT_EQ(readFileBytes(again.path() + "/" + rel), readFileBytes(g.root + "/" + rel)) << rel;
     }
-    std::filesystem::remove_all(again);
 }

@@ -10,12 +10,16 @@
 #include <sys/file.h>
 #include <unistd.h>
 
-std::string makeTempDirectory(const std::string& tag) {
-    const auto dir = std::filesystem::temp_directory_path() /
-                     ("testbed_" + tag + "_" + std::to_string(::getpid()));
+TempDirectory::TempDirectory(const std::string& tag) {
+    const auto dir = std::filesystem::temp_directory_path() / ("testbed_" + tag + "_" + std::to_string(::getpid()));
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
-    return dir.string();
+    path_ = dir.string();
+}
+
+TempDirectory::~TempDirectory() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
 }
 
 // ctest runs every test in its own process, so the data set is generated once into the build

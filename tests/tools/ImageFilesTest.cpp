@@ -96,19 +96,19 @@ TEST(ImageFiles, BmpHasClassicInfoHeaderAndPaddedRows) {
 // DevIL keeps TGA and BMP rows bottom first, so its first row must be the picture's bottom row;
 // a JPEG it keeps top first.
 TEST(ImageFiles, DevilReadsEachFormatWithTheExpectedRowOrder) {
-    const std::string dir = makeTempDirectory("imagefiles");
+    const TempDirectory dir("imagefiles");
     Picture p(16, 16, 3);
     for (int y = 0; y < 16; ++y)
         for (int x = 0; x < 16; ++x) p.set(x, y, y < 8 ? 1.0f : 0.0f, 0.0f, y < 8 ? 0.0f : 1.0f);  // red above blue
-    ASSERT_TRUE(ImageFiles::saveTga(p, dir + "/a.tga"));
-    ASSERT_TRUE(ImageFiles::saveBmp(p, dir + "/a.bmp"));
-    ASSERT_TRUE(ImageFiles::saveJpg(p, dir + "/a.jpg"));
+    ASSERT_TRUE(ImageFiles::saveTga(p, dir.path() + "/a.tga"));
+    ASSERT_TRUE(ImageFiles::saveBmp(p, dir.path() + "/a.bmp"));
+    ASSERT_TRUE(ImageFiles::saveJpg(p, dir.path() + "/a.jpg"));
     struct Case {
         const char* file;
         bool firstRowIsTop;
     };
     for (const Case c : {Case{"a.tga", false}, Case{"a.bmp", false}, Case{"a.jpg", true}}) {
-        const LoadedImage img = loadWithDevil(dir + "/" + c.file);
+        const LoadedImage img = loadWithDevil(dir.path() + "/" + c.file);
         ASSERT_EQ(img.width, 16) << c.file;
         ASSERT_EQ(img.bits, 24) << c.file;
         const bool bgr = img.format == IL_BGR;

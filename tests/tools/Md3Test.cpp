@@ -134,11 +134,11 @@ TEST(GeneratedPlayers, EveryPartReadsBackWithItsCountsInAssimp) {
     const auto members = readZipMembers(g.root + "/q3a/baseq3/pak0.pk3");
     std::map<std::string, const std::vector<uint8_t>*> byName;
     for (const auto& m : members) byName[m.first] = &m.second;
-    const std::string dir = makeTempDirectory("md3");
+    const TempDirectory dir("md3");
     ASSERT_EQ(g.manifest.md3Parts.size(), 66u);
     for (const Md3PartCounts& part : g.manifest.md3Parts) {
         ASSERT_TRUE(byName.count(part.member)) << part.member;
-        const std::string path = extractPart(dir, part.member, *byName[part.member]);
+        const std::string path = extractPart(dir.path(), part.member, *byName[part.member]);
         Assimp::Importer importer;
         const aiScene* scene = readMd3(importer, path, part.frames - 1);
         ASSERT_NE(scene, nullptr) << part.member << ": " << importer.GetErrorString();
@@ -208,10 +208,10 @@ TEST(GeneratedPlayers, AssimpSeesTheQuantisedPositionsOfTheFirstFrame) {
     const GeneratedData& g = generatedData();
     const PlayerModel model = PlayerModelBuilder::build(PlayerModelBuilder::styles()[15]);
     const auto members = readZipMembers(g.root + "/q3a/baseq3/pak0.pk3");
-    const std::string dir = makeTempDirectory("md3frame");
+    const TempDirectory dir("md3frame");
     for (const auto& m : members) {
         if (m.first != model.directory + "/lower.md3") continue;
-        const std::string path = extractPart(dir, m.first, m.second);
+        const std::string path = extractPart(dir.path(), m.first, m.second);
         const int frame = 0;
         Assimp::Importer importer;
         const aiScene* scene = readMd3(importer, path, frame);

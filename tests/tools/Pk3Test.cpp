@@ -14,19 +14,19 @@ static const char* kDirectories[] = {
     "mynx",   "orbb",  "ranger",    "razor", "sarge",  "slash",  "sorlag", "tankjr", "uriel", "visor", "xaero"};
 
 TEST(Pk3Writer, MembersReadBackInOrderWithAFixedDate) {
-    const std::string dir = makeTempDirectory("pk3");
+    const TempDirectory dir("pk3");
     Pk3Writer w;
     w.add("a/one.txt", std::string("first member"));
     w.add("b/two.bin", std::vector<uint8_t>{0, 1, 2, 255});
     w.add("empty", std::string());
-    ASSERT_TRUE(w.write(dir + "/t.pk3"));
-    const auto members = readZipMembers(dir + "/t.pk3");
+    ASSERT_TRUE(w.write(dir.path() + "/t.pk3"));
+    const auto members = readZipMembers(dir.path() + "/t.pk3");
     ASSERT_EQ(members.size(), 3u);
     EXPECT_EQ(members[0].first, "a/one.txt");
     EXPECT_EQ(std::string(members[0].second.begin(), members[0].second.end()), "first member");
     EXPECT_EQ(members[1].second, (std::vector<uint8_t>{0, 1, 2, 255}));
     EXPECT_TRUE(members[2].second.empty());
-    unzFile zip = unzOpen((dir + "/t.pk3").c_str());
+    unzFile zip = unzOpen((dir.path() + "/t.pk3").c_str());
     ASSERT_NE(zip, nullptr);
     ASSERT_EQ(unzLocateFile(zip, "b/two.bin", 0), UNZ_OK);
     unz_file_info info;
@@ -37,8 +37,8 @@ TEST(Pk3Writer, MembersReadBackInOrderWithAFixedDate) {
     EXPECT_EQ(info.compression_method, static_cast<unsigned long>(Z_DEFLATED));
     unzClose(zip);
     // Writing again gives the same bytes.
-    ASSERT_TRUE(w.write(dir + "/u.pk3"));
-    EXPECT_EQ(readFileBytes(dir + "/t.pk3"), readFileBytes(dir + "/u.pk3"));
+    ASSERT_TRUE(w.write(dir.path() + "/u.pk3"));
+    EXPECT_EQ(readFileBytes(dir.path() + "/t.pk3"), readFileBytes(dir.path() + "/u.pk3"));
 }
 
 TEST(GeneratedArchive, HoldsEveryPartOfEveryPlayer) {
