@@ -105,6 +105,8 @@ void Renderer::renderScene(Scene& scene) {
     drawMesh(*instance.mesh());
     material.setAmbientPass(false);
     material.setLitPass(false);
+    // The link is only valid while this instance is drawn; a shared material must not keep it.
+    material.setInstance(nullptr);
   };
 
   if (shadows.empty()) {

@@ -26,6 +26,7 @@ class TracingRenderer : public D3D8Renderer {
     std::string entry = "mesh" + std::to_string(meshIds[&mesh]);
     if (m && m->isAmbientPass()) entry += ":ambient";
     if (m && m->isLitPass()) entry += ":lit";
+    if (!m || !m->instance() || m->instance()->mesh() != &mesh) entry += ":no-instance";
     trace.push_back(entry);
     D3D8Renderer::drawMesh(mesh);
   }
@@ -141,6 +142,7 @@ TEST_F(SceneDraw, WithACasterThreePassesRunAmbientShadowsLit) {
             (std::vector<std::string>{"mesh1:ambient", "mesh2:ambient", "shadow", "mesh1:lit", "mesh2:lit"}));
   EXPECT_FALSE(floorMaterial->isAmbientPass());
   EXPECT_FALSE(floorMaterial->isLitPass());
+  EXPECT_EQ(floorMaterial->instance(), nullptr);
   EXPECT_GT(caster->shadow()->vertexCount(), 0u);
 }
 
