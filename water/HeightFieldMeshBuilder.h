@@ -2,8 +2,11 @@
 #include <complex>
 #include <cstdint>
 
+#include <vector>
+
 #include "foundation/RefPtr.h"
 #include "water/HeightSource.h"
+#include "water/TerrainTextureLayer.h"
 
 // Turns a HeightSource into a centred, regularly spaced vertex grid (rows run towards −z), with
 // normals, texture coordinates and a triangle list. Optionally the grid is pushed sideways by two
@@ -23,6 +26,10 @@ class HeightFieldMeshBuilder {
   // 2: always (q0, q2); 3: always (q1, q3).
   void setSplitMode(int mode);
   void setSpacing(float spacing);
+
+  // Texture layers for the terrain's synthesis; the builder only carries them.
+  void addLayer(const TerrainTextureLayer& layer) { layerList.push_back(layer); }
+  const std::vector<TerrainTextureLayer>& layers() const { return layerList; }
 
   std::uint32_t width() const { return columns; }
   std::uint32_t height() const { return rows; }
@@ -50,6 +57,7 @@ class HeightFieldMeshBuilder {
   void writeIndices(std::uint16_t* indices) const;
 
   RefPtr<HeightSource> heights;
+  std::vector<TerrainTextureLayer> layerList;
   std::uint32_t columns = 0;
   std::uint32_t rows = 0;
   int splitMode = 0;

@@ -227,3 +227,32 @@ TEST(FftOcean, AmplitudesRepeatAfterResetAndDifferForALaterOcean) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(FftOcean, PhaseStaysAccurateAfterHoursOfRunning) {
+  // ω·t near 1.1e5 rad: the phase factor must still match a double-precision evaluation.
+  SpectrumOnlyOcean ocean(-1.0f, kLog2, kLog2, 1.0f, 2.0f, 1.0f, kUnitPatch, kUnitPatch);
+  struct Case {
+    int r, c;
+  };
+  const Case cases[] = {{4, 5}, {5, 6}, {2, 7}, {0, 3}};
+  const double t = 36000.123;
+  ocean.evaluate(t);
+  for (const Case& test : cases) {
+    const std::uint32_t i = cell(test.r, test.c);
+    const std::uint32_t m = cell((kSide - test.r) & (kSide - 1), (kSide - test.c) & (kSide - 1));
+    const double kx = test.c - 4.0, kz = test.r - 4.0;
+    const double omega = std::sqrt(9.81f * std::sqrt(static_cast<float>(kx * kx + kz * kz)));
+    const std::complex<double> e(std::cos(omega * t), std::sin(omega * t));
+    const std::complex<double> a(ocean.initialAmplitudes()[i]);
+    const std::complex<double> b(ocean.initialAmplitudes()[m]);
+    // Row 0 mirrors onto itself: its cell ends up holding the conjugate of its mirror's value.
+    const std::complex<double> expected =
+        test.r == 0 ? std::conj(b * e + std::conj(a) * std::conj(e)) : a * e + std::conj(b) * std::conj(e);
+    EXPECT_NEAR(ocean.heights()[i].real(), expected.real(), 2e-6) << test.r << "," << test.c;
+    EXPECT_NEAR(ocean.heights()[i].imag(), expected.imag(), 2e-6) << test.r << "," << test.c;
+  }
+}
+
+}  // namespace
