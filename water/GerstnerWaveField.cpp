@@ -9,13 +9,12 @@ constexpr double kTwoPi = 6.283185307179586;
 GerstnerWaveField::GerstnerWaveField(std::uint32_t width, std::uint32_t height, float sizeX,
                                      float sizeZ)
     : columns(width), rows(height), spacingX(sizeX / width), spacingZ(sizeZ / height) {
-  positionArray.assign(static_cast<std::size_t>(width) * height * 3, 0.0f);
   if (width < 2 || height < 2 || static_cast<std::uint64_t>(width) * height > 65536) {
     columns = rows = 0;
-    positionArray.clear();
     return;
   }
-  indexArray.reserve(indexCount());
+  positionArray.assign(static_cast<std::size_t>(width) * height * 3, 0.0f);
+  indexArray.reserve((6 * static_cast<std::size_t>(width) - 6) * (height - 1));
   for (std::uint32_t r = 0; r + 1 < rows; ++r) {
     for (std::uint32_t c = 0; c + 1 < columns; ++c) {
       const auto a = static_cast<std::uint16_t>(columns * r + c);

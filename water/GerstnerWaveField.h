@@ -9,6 +9,7 @@
 // triangle list is fixed at construction.
 class GerstnerWaveField {
  public:
+  // A grid of fewer than 2 × 2 or more than 65536 points (beyond 16-bit indices) is left empty.
   GerstnerWaveField(std::uint32_t width, std::uint32_t height, float sizeX, float sizeZ);
 
   // Adds a wave; a direction of length 0 has no meaning and is refused (false).
@@ -20,7 +21,7 @@ class GerstnerWaveField {
   void evaluate(double timeSec, float* positions) const;
 
   std::uint32_t vertexCount() const { return columns * rows; }
-  std::uint32_t indexCount() const { return (6 * columns - 6) * (rows - 1); }
+  std::uint32_t indexCount() const { return static_cast<std::uint32_t>(indexArray.size()); }
   const float* positions() const { return positionArray.data(); }
   const std::vector<std::uint16_t>& indices() const { return indexArray; }
   const std::vector<GerstnerWave>& waves() const { return waveList; }

@@ -2,9 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 
 SpringWaterGrid::SpringWaterGrid(std::uint32_t n, float k)
-    : n(n), k(k), force(n * n, 0.0f), velocity(n * n, 0.0f), height(n * n, 0.0f) {}
+    : n(n),
+      k(k),
+      force(static_cast<std::size_t>(n) * n, 0.0f),
+      velocity(static_cast<std::size_t>(n) * n, 0.0f),
+      height(static_cast<std::size_t>(n) * n, 0.0f) {}
 
 void SpringWaterGrid::reset(int pattern) {
   std::fill(force.begin(), force.end(), 0.0f);
@@ -52,14 +57,15 @@ void SpringWaterGrid::reset(int pattern) {
 void SpringWaterGrid::step() {
   std::fill(force.begin(), force.end(), 0.0f);
   const int size = static_cast<int>(n);
-  const int offsets[8] = {-1, -size, 1, size, size + 1, -size - 1, size - 1, -size + 1};
+  const std::ptrdiff_t w = size;
+  const std::ptrdiff_t offsets[8] = {-1, -w, 1, w, w + 1, -w - 1, w - 1, -w + 1};
   const float weights[8] = {1.0f, 1.0f, 1.0f, 1.0f, 0.70710677f, 0.70710677f, 0.70710677f, 0.70710677f};
   // Cells in 2..n−3 push and pull all eight neighbours; a pair of such cells meets twice.
   for (int row = 2; row <= size - 3; ++row) {
     for (int column = 2; column <= size - 3; ++column) {
-      const int c = row * size + column;
+      const std::size_t c = static_cast<std::size_t>(row) * n + column;
       for (int e = 0; e < 8; ++e) {
-        const int m = c + offsets[e];
+        const std::size_t m = c + offsets[e];
         const float d = (height[c] - height[m]) * weights[e];
         force[c] -= d;
         force[m] += d;
@@ -68,7 +74,7 @@ void SpringWaterGrid::step() {
   }
   for (int row = 1; row <= size - 2; ++row) {
     for (int column = 1; column <= size - 2; ++column) {
-      const int c = row * size + column;
+      const std::size_t c = static_cast<std::size_t>(row) * n + column;
       velocity[c] += force[c] * k;
       height[c] = (velocity[c] + height[c]) * 0.99f;
     }
@@ -78,5 +84,5 @@ void SpringWaterGrid::step() {
 void SpringWaterGrid::raise(std::uint32_t x, std::uint32_t y) {
   // The border ring is never stepped; a raised border cell would stay up forever.
   if (x < 1 || y < 1 || x + 1 >= n || y + 1 >= n) return;
-  height[n * y + x] = static_cast<float>(n) * 0.2f;
+  height[static_cast<std::size_t>(n) * y + x] = static_cast<float>(n) * 0.2f;
 }

@@ -18,7 +18,7 @@ class SpringWaterGrid {
 
   std::uint32_t size() const { return n; }
   const float* heights() const { return height.data(); }
-  float heightAt(std::uint32_t x, std::uint32_t y) const { return height[n * y + x]; }
+  float heightAt(std::uint32_t x, std::uint32_t y) const { return height[static_cast<std::size_t>(n) * y + x]; }
 
  private:
   std::uint32_t n;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <utility>
 
 #include "water/GerstnerWaveField.h"
 #include "water/SimulationSteps.h"
@@ -58,6 +59,13 @@ TEST(GerstnerWaveField, GridIndicesAndRefusedDirection) {
   for (int i = 0; i < 12; ++i) EXPECT_EQ(field.indices()[i], expected[i]) << i;
   EXPECT_FALSE(field.addWave(0, 0, 10, 1, 0));
   EXPECT_TRUE(field.waves().empty());
+  // Grids that 16-bit indices cannot address, or without a quad, stay empty.
+  for (const auto& size : {std::pair<std::uint32_t, std::uint32_t>{300, 300}, {1, 50}, {50, 1}}) {
+    GerstnerWaveField empty(size.first, size.second, 10.0f, 10.0f);
+    EXPECT_EQ(empty.vertexCount(), 0u) << size.first << "x" << size.second;
+    EXPECT_EQ(empty.indexCount(), 0u) << size.first << "x" << size.second;
+    empty.evaluate(1.0);
+  }
 }
 
 TEST(SpringWaterGrid, StartPatterns) {
