@@ -1,0 +1,67 @@
+// Cost of whole frames of the test application (update, then render with the overlay) for each
+// context, on the recording device (the engine's own CPU cost) and on the off-screen OpenGL
+// device at 320 x 240.
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+#include "app/OffscreenSurface.h"
+#include "app/TestApplication.h"
+#include "engine/Context.h"
+#include "foundation/Timer.h"
+#include "foundation/Variable.h"
+#include "foundation/VariableTable.h"
+
+namespace {
+
+OffscreenSurface::Kind madeFor = OffscreenSurface::Kind::Recording;
+
+// One application for the whole run, built on first use like the program's singletons, so that
+// the renderer is released before it at exit. The engine has one renderer, so a run measures one
+// kind of device: the first one asked for.
+TestApplication& application(OffscreenSurface::Kind kind) {
+  static TestApplication* app = [kind] {
+    madeFor = kind;
+    VariableTable& variables = VariableTable::instance();
+    variables.set(Variable("windowName", "bench"));
+    variables.set(Variable("resolutionX", "320"));
+    variables.set(Variable("resolutionY", "240"));
+    Timer::instance().setFixedStep(1000.0 / 60.0);
+    static TestApplication instance;
+    instance.setSurfaceFactory([](const SurfaceRequest& request) -> std::unique_ptr<RenderSurface> {
+      return OffscreenSurface::create(madeFor, request);
+    });
+    instance.init();
+    return &instance;
+  }();
+  return *app;
+}
+
+void frames(benchmark::State& state, OffscreenSurface::Kind kind) {
+  TestApplication& app = application(kind);
+  if (madeFor != kind) {
+    state.SkipWithError("one device kind per run: use --benchmark_filter=RecordingFrame or OpenGlFrame");
+    return;
+  }
+  if (!app.window() || app.contextList().empty()) {
+    state.SkipWithError("no device");
+    return;
+  }
+  Context* context = app.contextList()[static_cast<std::size_t>(state.range(0))];
+  app.selectContext(context->name());
+  state.SetLabel(context->name());
+  for (auto _ : state) {
+    app.window()->processEvents();
+    app.update();
+    app.render();
+  }
+}
+
+void RecordingFrame(benchmark::State& state) { frames(state, OffscreenSurface::Kind::Recording); }
+
+void OpenGlFrame(benchmark::State& state) { frames(state, OffscreenSurface::Kind::Gl); }
+
+}  // namespace
+
+BENCHMARK(RecordingFrame)->DenseRange(0, 11)->Unit(benchmark::kMicrosecond);
+BENCHMARK(OpenGlFrame)->DenseRange(0, 11)->Unit(benchmark::kMicrosecond);
