@@ -79,7 +79,7 @@ bool HeightFieldMeshBuilder::build(bool allocate, std::uint32_t& vertexCount, fl
   writePositions(*positions);
   if (normals && *normals) {
     if (displacementX)
-      writeNormalsFromPositions(*positions, *normals);
+      writeNormalsFromPositions(*normals);
     else
       writeNormalsFromHeights(*normals);
   }
@@ -92,6 +92,15 @@ bool HeightFieldMeshBuilder::build(bool allocate, std::uint32_t& vertexCount, fl
 }
 
 void HeightFieldMeshBuilder::writePositions(float* out) const {
+  // With displacement the normals are taken from the positions; they read them from planes of
+  // x, y and z, kept with the builder so that refreshes do not allocate.
+  const bool keepPlanes = displacementX != nullptr;
+  if (keepPlanes) {
+    const std::size_t count = static_cast<std::size_t>(columns) * rows;
+    planeX.resize(count);
+    planeY.resize(count);
+    planeZ.resize(count);
+  }
   // The 256 possible heights, mapped once per build.
   float levels[256];
   for (int b = 0; b < 256; ++b) {
@@ -113,10 +122,18 @@ void HeightFieldMeshBuilder::writePositions(float* out) const {
       if (displacementX) {
         const Complex* dx = displacementX + rowStart + start;
         const Complex* dz = displacementZ + rowStart + start;
+        float* px = planeX.data() + rowStart + start;
+        float* py = planeY.data() + rowStart + start;
+        float* pz = planeZ.data() + rowStart + start;
+        for (std::uint32_t c = 0; c < count; ++c) {
+          px[c] = (x0 + static_cast<float>(start + c) * spacing) + dx[c].real();
+          py[c] = levels[chunk[c]];
+          pz[c] = z - dz[c].real();
+        }
         for (std::uint32_t c = 0; c < count; ++c, p += 3) {
-          p[0] = (x0 + static_cast<float>(start + c) * spacing) + dx[c].real();
-          p[1] = levels[chunk[c]];
-          p[2] = z - dz[c].real();
+          p[0] = px[c];
+          p[1] = py[c];
+          p[2] = pz[c];
         }
       } else {
         for (std::uint32_t c = 0; c < count; ++c, p += 3) {
@@ -151,65 +168,52 @@ void HeightFieldMeshBuilder::writeNormalsFromHeights(float* out) const {
 // Sum of the cross products of consecutive edges to the four neighbours,
 // E1×E2 + E2×E3 + E3×E4 + E4×E1, which equals (E1 − E3)×(E2 − E4): one cross product of the
 // central differences, with a missing border neighbour standing in as the vertex itself.
-void HeightFieldMeshBuilder::writeNormalsFromPositions(const float* positions,
-                                                       float* out) const {
-  const std::size_t rowStride = static_cast<std::size_t>(columns) * 3;
-  // n = (right − left) × (next − previous) for the vertex at i.
-  auto normalAt = [](const float* right, const float* left, const float* next,
-                     const float* previous, float* n) {
-    const float ax = right[0] - left[0], ay = right[1] - left[1], az = right[2] - left[2];
-    const float bx = next[0] - previous[0], by = next[1] - previous[1], bz = next[2] - previous[2];
-    normalizeInto(ay * bz - az * by, az * bx - ax * bz, ax * by - ay * bx, n);
-  };
+// Reads the position planes that writePositions filled, so the interior columns run as
+// contiguous (vectorised) loops.
+void HeightFieldMeshBuilder::writeNormalsFromPositions(float* out) const {
+  const float* X = planeX.data();
+  const float* Y = planeY.data();
+  const float* Z = planeZ.data();
+  const std::size_t n = columns;
+  constexpr std::size_t kChunk = 256;
+  float nx[kChunk], ny[kChunk], nz[kChunk];
   for (std::uint32_t r = 0; r < rows; ++r) {
-    const float* row = positions + r * rowStride;
-    const float* next = r + 1 < rows ? row + rowStride : row;
-    const float* previous = r > 0 ? row - rowStride : row;
-    float* n = out + r * rowStride;
-    const std::size_t last = rowStride - 3;
-    normalAt(row + 3, row, next, previous, n);
-    // Interior columns without border tests: the raw cross products first, then the inverse
-    // lengths in one contiguous pass (which vectorises), then the scaling.
-    constexpr std::size_t kChunk = 256;
-    float lengthSquared[kChunk];
-    for (std::size_t first = 3; first < last; first += 3 * kChunk) {
-      const std::size_t end = std::min(last, first + 3 * kChunk);
-      std::size_t k = 0;
-      for (std::size_t i = first; i < end; i += 3, ++k) {
-        const float ax = row[i + 3] - row[i - 3];
-        const float ay = row[i + 4] - row[i - 2];
-        const float az = row[i + 5] - row[i - 1];
-        const float bx = next[i] - previous[i];
-        const float by = next[i + 1] - previous[i + 1];
-        const float bz = next[i + 2] - previous[i + 2];
-        const float nx = ay * bz - az * by;
-        const float ny = az * bx - ax * bz;
-        const float nz = ax * by - ay * bx;
-        n[i] = nx;
-        n[i + 1] = ny;
-        n[i + 2] = nz;
-        lengthSquared[k] = nx * nx + ny * ny + nz * nz;
+    const std::size_t cur = static_cast<std::size_t>(r) * n;
+    const std::size_t next = static_cast<std::size_t>(r + 1 < rows ? r + 1 : r) * n;
+    const std::size_t prev = static_cast<std::size_t>(r > 0 ? r - 1 : r) * n;
+    for (std::size_t first = 0; first < n; first += kChunk) {
+      const std::size_t count = std::min(kChunk, n - first);
+      auto cross = [&](std::size_t c, std::size_t right, std::size_t left, std::size_t k) {
+        const float ax = X[cur + right] - X[cur + left];
+        const float ay = Y[cur + right] - Y[cur + left];
+        const float az = Z[cur + right] - Z[cur + left];
+        const float bx = X[next + c] - X[prev + c];
+        const float by = Y[next + c] - Y[prev + c];
+        const float bz = Z[next + c] - Z[prev + c];
+        nx[k] = ay * bz - az * by;
+        ny[k] = az * bx - ax * bz;
+        nz[k] = ax * by - ay * bx;
+      };
+      const std::size_t lo = std::max<std::size_t>(first, 1);
+      const std::size_t hi = std::min(first + count, n - 1);
+      for (std::size_t c = lo; c < hi; ++c) cross(c, c + 1, c - 1, c - first);
+      if (first == 0) cross(0, 1, 0, 0);
+      if (first + count == n) cross(n - 1, n - 1, n - 2, count - 1);
+      for (std::size_t k = 0; k < count; ++k) {
+        const float l = nx[k] * nx[k] + ny[k] * ny[k] + nz[k] * nz[k];
+        const bool usable = l > 0.0f;
+        const float inverse = 1.0f / std::sqrt(usable ? l : 1.0f);
+        nx[k] = usable ? nx[k] * inverse : 0.0f;
+        ny[k] = usable ? ny[k] * inverse : 1.0f;
+        nz[k] = usable ? nz[k] * inverse : 0.0f;
       }
-      const std::size_t count = k;
-      for (k = 0; k < count; ++k) {
-        const float l = lengthSquared[k];
-        lengthSquared[k] = l > 0.0f ? 1.0f / std::sqrt(l > 0.0f ? l : 1.0f) : 0.0f;
-      }
-      k = 0;
-      for (std::size_t i = first; i < end; i += 3, ++k) {
-        const float inverse = lengthSquared[k];
-        if (inverse > 0.0f) {
-          n[i] *= inverse;
-          n[i + 1] *= inverse;
-          n[i + 2] *= inverse;
-        } else {
-          n[i] = 0.0f;
-          n[i + 1] = 1.0f;
-          n[i + 2] = 0.0f;
-        }
+      float* o = out + (cur + first) * 3;
+      for (std::size_t k = 0; k < count; ++k, o += 3) {
+        o[0] = nx[k];
+        o[1] = ny[k];
+        o[2] = nz[k];
       }
     }
-    normalAt(row + last, row + last - 3, next + last, previous + last, n + last);
   }
 }
 

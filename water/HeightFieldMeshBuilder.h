@@ -52,7 +52,7 @@ class HeightFieldMeshBuilder {
  private:
   void writePositions(float* positions) const;
   void writeNormalsFromHeights(float* normals) const;
-  void writeNormalsFromPositions(const float* positions, float* normals) const;
+  void writeNormalsFromPositions(float* normals) const;
   void writeTexCoords(float* texCoords) const;
   void writeIndices(std::uint16_t* indices) const;
 
@@ -66,4 +66,8 @@ class HeightFieldMeshBuilder {
   float spacing = 1.0f;
   const Complex* displacementX = nullptr;
   const Complex* displacementZ = nullptr;
+  // Positions as separate x, y and z planes for the displaced normals; sized at the first build.
+  mutable std::vector<float> planeX;
+  mutable std::vector<float> planeY;
+  mutable std::vector<float> planeZ;
 };
