@@ -60,7 +60,9 @@ bool HeightFieldMeshBuilder::build(bool allocate, std::uint32_t& vertexCount, fl
                                    float** normals, float** texCoords, std::uint32_t* indexCount,
                                    std::uint16_t** indices) const {
   const std::uint64_t points = static_cast<std::uint64_t>(columns) * rows;
-  if (columns <= 1 || rows <= 1 || points >= 65536 || !positions) {
+  // A refresh needs the caller's position array.
+  const bool missingPositions = !positions || (!allocate && !*positions);
+  if (columns <= 1 || rows <= 1 || points >= 65536 || missingPositions) {
     vertexCount = 0;
     if (positions) *positions = nullptr;
     if (normals) *normals = nullptr;

@@ -45,7 +45,8 @@ class HeightFieldMeshBuilder {
   // and its pointer written back; otherwise the caller's arrays are overwritten. Normals, texture
   // coordinates and indices are produced only when asked for (indices need both pointers).
   // A grid of one row or column, or of 65536 or more points, builds nothing: the count is 0, the
-  // requested vertex pointers are set to null and false is returned.
+  // requested vertex pointers are set to null and false is returned. So does a refresh without
+  // a position array.
   bool build(bool allocate, std::uint32_t& vertexCount, float** positions, float** normals,
              float** texCoords, std::uint32_t* indexCount, std::uint16_t** indices) const;
 

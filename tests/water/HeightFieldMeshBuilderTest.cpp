@@ -257,6 +257,16 @@ TEST(HeightFieldMeshBuilder, RefreshWithoutAllocationRewritesTheCallersArrays) {
   EXPECT_NEAR(normals[3 * 3 + 1], 2.0f / expectedLength, 1e-5f);
 }
 
+TEST(HeightFieldMeshBuilder, RefreshWithoutPositionsBuildsNothing) {
+  const std::vector<float> heights(3 * 3, 0.0f);
+  RefPtr<FloatHeightSource> source = new FloatHeightSource(heights.data(), 3, 3, -60.0f, 60.0f);
+  HeightFieldMeshBuilder builder(source);
+  std::uint32_t vertexCount = 7;
+  float* positions = nullptr;
+  EXPECT_FALSE(builder.build(false, vertexCount, &positions, nullptr, nullptr, nullptr, nullptr));
+  EXPECT_EQ(vertexCount, 0u);
+}
+
 TEST(HeightFieldMeshBuilder, MismatchedDisplacementIsIgnored) {
   const std::vector<float> heights(3 * 3, 0.0f);
   const std::vector<Complex> displacement(2 * 2, Complex(5.0f, 0.0f));
