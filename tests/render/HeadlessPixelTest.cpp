@@ -130,6 +130,31 @@ TEST_F(HeadlessFrame, ShadowOfABoxDarkensTheQuadBehindIt) {
   expectNear(at(42, 2), 231, 231, 231, 6, "lit floor above the shadow");
 }
 
+TEST_F(HeadlessFrame, UnlitMeshShowsItsVertexColoursWithSpecularAdded) {
+  // A box with normals and both colour streams: the vertex layout carries position, normal,
+  // diffuse and specular, and unlit drawing shows diffuse + specular.
+  RefPtr<Mesh> box = Mesh::createBox(2, 2, 2);
+  box->setColors(0, std::vector<Color>(box->vertexCount(), Color(0.0f, 0.0f, 1.0f, 1.0f)));
+  box->setColors(1, std::vector<Color>(box->vertexCount(), Color(0.0f, 0.0f, 0.0f, 1.0f)));
+  RefPtr<MeshInstance> plain = place(box, {-2, 0, 5}, Color(1.0f, 1.0f, 1.0f, 1.0f));
+  plain->renderFlags().lighting = 1;
+
+  RefPtr<Mesh> glowing = Mesh::createBox(2, 2, 2);
+  glowing->setColors(0, std::vector<Color>(glowing->vertexCount(), Color(0.0f, 0.0f, 1.0f, 1.0f)));
+  glowing->setColors(1, std::vector<Color>(glowing->vertexCount(), Color(1.0f, 0.0f, 0.0f, 1.0f)));
+  RefPtr<MeshInstance> bright = place(glowing, {2, 0, 5}, Color(1.0f, 1.0f, 1.0f, 1.0f));
+  bright->renderFlags().lighting = 1;
+  bright->renderFlags().specular = 0;
+
+  Scene scene;
+  scene.addInstance(plain);
+  scene.addInstance(bright);
+  draw(scene);
+  // Box centres at x = ±2, 5 ahead: pixel 32 ∓ 2/4·32 on the front face (z = 4).
+  expectNear(at(16, 24), 0, 0, 255, 3, "blue box");
+  expectNear(at(48, 24), 255, 0, 255, 3, "blue box with red specular added");
+}
+
 TEST_F(HeadlessFrame, ParticleIsABlendedQuadFacingTheCamera) {
   ParticleEmitter emitter(1000.0f, 1.0f);
   emitter.setPosition(Vector3(0, 0, 5));
