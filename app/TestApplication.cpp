@@ -61,7 +61,16 @@ void TestApplication::update() {
   previousChord.update();
   const int count = static_cast<int>(contexts.size());
   if (count == 0) return;
-  if (nextKey.pressed()) makeCurrent(currentIndex + 1 >= count ? 0 : currentIndex + 1);
+  // An Escape press that served the chord stays used until Escape comes up, so releasing Shift
+  // first does not turn the rest of that press into a forward switch.
+  if (previousChord.isActive()) {
+    escapeUsedByChord = true;
+  } else if (!nextKey.isActive()) {
+    escapeUsedByChord = false;
+  }
+  if (nextKey.pressed() && !escapeUsedByChord) {
+    makeCurrent(currentIndex + 1 >= count ? 0 : currentIndex + 1);
+  }
   if (previousChord.pressed()) makeCurrent(currentIndex - 1 < 0 ? count - 1 : currentIndex - 1);
 }
 

@@ -70,5 +70,6 @@ class TestApplication : public Application {
   KeyAction shiftKey;
   ChordAction previousChord;
   int currentIndex = 0;
+  bool escapeUsedByChord = false;
   SurfaceFactory surfaceFactory;
 };

@@ -136,6 +136,23 @@ TEST_F(TestApplicationTest, HoldingShiftAndEscapeSwitchesOnceBackwardsOnly) {
             (std::vector<std::string>{"BumpContext", "GerstnerWavesContext"}));
 }
 
+TEST_F(TestApplicationTest, ReleasingShiftBeforeEscapeDoesNotAlsoSwitchForwards) {
+  // Escape stays down after Shift goes up: it is still the same press, already used by the chord.
+  start(
+      "5 key down LSHIFT\n"
+      "8 key down ESCAPE\n"
+      "20 key up LSHIFT\n"
+      "40 key up ESCAPE\n"
+      "50 key down ESCAPE\n"   // a new press afterwards switches forwards again
+      "52 key up ESCAPE\n");
+  const std::vector<std::string> names = runUntil(45);
+  EXPECT_EQ(switches("BumpContext", names),
+            (std::vector<std::string>{"BumpContext", "GerstnerWavesContext"}));
+  const std::vector<std::string> later = runUntil(55);
+  EXPECT_EQ(switches("GerstnerWavesContext", later),
+            (std::vector<std::string>{"GerstnerWavesContext", "BumpContext"}));
+}
+
 TEST_F(TestApplicationTest, SwitchTakesEffectForTheRenderOfTheSameFrame) {
   start("10 key down ESCAPE\n");
   runUntil(9);
