@@ -4,6 +4,7 @@
 #include <fstream>
 #include <streambuf>
 #include <string>
+#include <utility>
 
 #include "foundation/Clock.h"
 
@@ -63,6 +64,38 @@ class DebugStreamBuf : public std::streambuf {
   char buffer[kPieceSize + 1];
 };
 
+// Passes everything to the log file and, while a copy is attached, appends it there too. A failed
+// file write is not reported back, so a log that could not be opened is ignored quietly.
+class LogStreamBuf : public std::streambuf {
+ public:
+  explicit LogStreamBuf(std::streambuf* file) : file(file) {}
+
+  std::string* copy = nullptr;
+
+ protected:
+  int_type overflow(int_type c) override {
+    if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
+    const char ch = traits_type::to_char_type(c);
+    if (copy) copy->push_back(ch);
+    file->sputc(ch);
+    return c;
+  }
+  std::streamsize xsputn(const char* text, std::streamsize count) override {
+    if (copy) copy->append(text, static_cast<std::size_t>(count));
+    file->sputn(text, count);
+    return count;
+  }
+  int sync() override {
+    file->pubsync();
+    return 0;
+  }
+
+ private:
+  std::streambuf* file;
+};
+
+LogStreamBuf* logBuffer = nullptr;
+
 }  // namespace
 
 Logger::Logger(std::ostream& stream) : out(stream) {
@@ -75,8 +108,17 @@ Logger::Logger(std::ostream& stream) : out(stream) {
 Logger& Logger::instance() {
   // Both live until the process ends, so that objects destroyed at exit can still log.
   static std::ofstream* file = new std::ofstream("GameEngine.log", std::ios::out | std::ios::trunc);
-  static Logger* logger = new Logger(*file);
+  static std::ostream* stream = [] {
+    logBuffer = new LogStreamBuf(file->rdbuf());
+    return new std::ostream(logBuffer);
+  }();
+  static Logger* logger = new Logger(*stream);
   return *logger;
+}
+
+std::string* Logger::copyTo(std::string* text) {
+  instance();
+  return std::exchange(logBuffer->copy, text);
 }
 
 void Logger::writePrefix(std::ostream& stream, int level, double seconds) {

@@ -1,5 +1,6 @@
 #pragma once
 #include <ostream>
+#include <string>
 
 // The engine's log, "GameEngine.log" in the working directory, truncated at each start. Usage:
 //   Logger::instance().line(1) << "Loaded " << name << std::endl;
@@ -12,6 +13,10 @@ class Logger {
 
   // Starts one line and returns the stream; the caller ends the line with std::endl.
   std::ostream& line(int level);
+
+  // While text is not null, everything written to the log is appended to it as well. Returns the
+  // previous target. LogCapture wraps this for tests.
+  static std::string* copyTo(std::string* text);
 
   // Writes the tag and time prefix of a line to any stream (the file logger uses it, tests too).
   static void writePrefix(std::ostream& stream, int level, double seconds);
