@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "foundation/Random.h"
+#include "water/PhaseFactors.h"
 
 FftOcean::FftOcean(int log2N, int log2M, float amplitude, float windX, float windZ, float patchX,
                    float patchZ)
@@ -71,33 +72,11 @@ float FftOcean::waveNumberZ(std::uint32_t row) const {
 
 namespace {
 
-// sin y for |y| ≤ π/2 (Taylor to y¹³, error below 6e-8), in plain arithmetic so that the loops
-// over a whole grid vectorise.
-inline float sinHalfPeriod(float y) {
-  const float y2 = y * y;
-  return y * (1.0f + y2 * (-1.6666667e-1f + y2 * (8.3333333e-3f + y2 * (-1.9841270e-4f +
-             y2 * (2.7557319e-6f + y2 * -2.5052108e-8f)))));
-}
-
-// e = (cos ωt, sin ωt) of every cell. The phase is reduced to [−π, π] in double (the time term
-// grows without bound) by round-to-nearest through the 2^52·1.5 constant.
+// e = (cos ωt, sin ωt) of every cell. The phase is reduced in double: the time term grows
+// without bound.
 void phaseFactors(const double* omega, double timeSec, std::size_t count, float* cosOut,
                   float* sinOut) {
-  constexpr double kTwoPi = 6.283185307179586;
-  constexpr double kRound = 6755399441055744.0;
-  constexpr float kPi = 3.14159265f;
-  constexpr float kHalfPi = 1.57079633f;
-  for (std::size_t i = 0; i < count; ++i) {
-    const double phase = omega[i] * timeSec;
-    const double turns = (phase * (1.0 / kTwoPi) + kRound) - kRound;
-    const float x = static_cast<float>(phase - turns * kTwoPi);
-    // sin x = sin(π − x) folds |x| into [0, π/2]; cos x = sin(π/2 − |x|).
-    const float ax = std::fabs(x);
-    const float reflected = kPi - ax;
-    const float folded = ax < reflected ? ax : reflected;
-    sinOut[i] = std::copysign(sinHalfPeriod(folded), x);
-    cosOut[i] = sinHalfPeriod(kHalfPi - ax);
-  }
+  for (std::size_t i = 0; i < count; ++i) sinCosPeriod(reducePhase(omega[i] * timeSec), sinOut[i], cosOut[i]);
 }
 
 // One row of h = a·e + b·conj(e), with b = conj(h0(−k)) already in row order.

@@ -1,10 +1,9 @@
 #include "water/GerstnerWaveField.h"
 
+#include <algorithm>
 #include <cmath>
 
-namespace {
-constexpr double kTwoPi = 6.283185307179586;
-}
+#include "water/PhaseFactors.h"
 
 GerstnerWaveField::GerstnerWaveField(std::uint32_t width, std::uint32_t height, float sizeX,
                                      float sizeZ)
@@ -44,25 +43,36 @@ bool GerstnerWaveField::addWave(float directionX, float directionZ, float wavele
 void GerstnerWaveField::evaluate(double timeSec, float* out) const {
   const int halfWidth = static_cast<int>(columns / 2);
   const int halfHeight = static_cast<int>(rows / 2);
+  constexpr std::uint32_t kChunk = 256;
+  float restX[kChunk], sumX[kChunk], sumZ[kChunk], sumY[kChunk];
   for (std::uint32_t j = 0; j < rows; ++j) {
     const float z0 = static_cast<float>(halfHeight - static_cast<int>(j)) * spacingZ;
-    for (std::uint32_t i = 0; i < columns; ++i, out += 3) {
-      const float x0 = static_cast<float>(static_cast<int>(i) - halfWidth) * spacingX;
-      float dx = 0.0f, dz = 0.0f, y = 0.0f;
-      for (const GerstnerWave& wave : waveList) {
-        double theta = x0 * wave.kx + z0 * wave.kz - wave.omega * timeSec + wave.phase;
-        // Reduced in double: the time term grows without bound and a float phase would lose it.
-        theta -= kTwoPi * std::nearbyint(theta * (1.0 / kTwoPi));
-        float s, c;
-        ::sincosf(static_cast<float>(theta), &s, &c);
-        const float horizontal = wave.amplitude * s / wave.k;
-        dx += wave.kx * horizontal;
-        dz += wave.kz * horizontal;
-        y += wave.amplitude * c;
+    for (std::uint32_t first = 0; first < columns; first += kChunk) {
+      const std::uint32_t count = std::min(kChunk, columns - first);
+      for (std::uint32_t k = 0; k < count; ++k) {
+        restX[k] = static_cast<float>(static_cast<int>(first + k) - halfWidth) * spacingX;
+        sumX[k] = sumZ[k] = sumY[k] = 0.0f;
       }
-      out[0] = x0 - dx;
-      out[1] = y;
-      out[2] = z0 - dz;
+      for (const GerstnerWave& wave : waveList) {
+        // θ = x0·Kx + (z0·Kz − ωt + φ): the row's part, which holds the unbounded time term, is
+        // reduced in double once; the column's part stays small enough for float.
+        const float rowPhase = reducePhase(static_cast<double>(z0 * wave.kz) - wave.omega * timeSec + wave.phase);
+        const float horizontalX = wave.kx / wave.k * wave.amplitude;
+        const float horizontalZ = wave.kz / wave.k * wave.amplitude;
+        for (std::uint32_t k = 0; k < count; ++k) {
+          float s, c;
+          sinCosPeriod(reducePhase(restX[k] * wave.kx + rowPhase), s, c);
+          sumX[k] += horizontalX * s;
+          sumZ[k] += horizontalZ * s;
+          sumY[k] += wave.amplitude * c;
+        }
+      }
+      float* o = out + (static_cast<std::size_t>(j) * columns + first) * 3;
+      for (std::uint32_t k = 0; k < count; ++k, o += 3) {
+        o[0] = restX[k] - sumX[k];
+        o[1] = sumY[k];
+        o[2] = z0 - sumZ[k];
+      }
     }
   }
 }

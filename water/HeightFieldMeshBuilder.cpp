@@ -7,23 +7,6 @@
 
 #include "foundation/Logger.h"
 
-namespace {
-
-inline void normalizeInto(float x, float y, float z, float* out) {
-  const float lengthSquared = x * x + y * y + z * z;
-  if (lengthSquared > 0.0f) {
-    const float inverse = 1.0f / std::sqrt(lengthSquared);
-    out[0] = x * inverse;
-    out[1] = y * inverse;
-    out[2] = z * inverse;
-  } else {
-    out[0] = 0.0f;
-    out[1] = 1.0f;
-    out[2] = 0.0f;
-  }
-}
-
-}  // namespace
 
 HeightFieldMeshBuilder::HeightFieldMeshBuilder(RefPtr<HeightSource> source)
     : heights(std::move(source)) {
@@ -152,17 +135,47 @@ void HeightFieldMeshBuilder::writeNormalsFromHeights(float* out) const {
   const HeightSource& source = *heights;
   const float q = (high - low) * (1.0f / 255.0f);
   const float up = 2.0f * spacing;
+  const std::uint32_t n = columns;
+  constexpr std::uint32_t kChunk = 256;
+  // Source rows a chunk at a time; the current row also holds one column either side.
+  std::uint8_t above[kChunk], below[kChunk], row[kChunk + 2];
+  float nx[kChunk], ny[kChunk], nz[kChunk];
   for (std::uint32_t r = 0; r < rows; ++r) {
     const std::uint32_t down = std::min(r + 1, rows - 1);
     const std::uint32_t upRow = r == 0 ? 0 : r - 1;
     const int rowFactor = (r == 0 || r == rows - 1) ? 2 : 1;
-    for (std::uint32_t c = 0; c < columns; ++c, out += 3) {
-      const std::uint32_t right = std::min(c + 1, columns - 1);
-      const std::uint32_t left = c == 0 ? 0 : c - 1;
-      const int columnFactor = (c == 0 || c == columns - 1) ? 2 : 1;
-      const int gx = (static_cast<int>(source.get(right, r)) - source.get(left, r)) * columnFactor;
-      const int gz = (static_cast<int>(source.get(c, down)) - source.get(c, upRow)) * rowFactor;
-      normalizeInto(-static_cast<float>(gx) * q, up, static_cast<float>(gz) * q, out);
+    for (std::uint32_t first = 0; first < n; first += kChunk) {
+      const std::uint32_t count = std::min(kChunk, n - first);
+      source.readRow(first, upRow, count, above);
+      source.readRow(first, down, count, below);
+      // row[k + 1] is column first + k; row[0] and row[count + 1] its neighbours, clamped.
+      source.readRow(first, r, count, row + 1);
+      row[0] = first > 0 ? source.get(first - 1, r) : row[1];
+      row[count + 1] = first + count < n ? source.get(first + count, r) : row[count];
+      for (std::uint32_t k = 0; k < count; ++k) {
+        const int gx = static_cast<int>(row[k + 2]) - static_cast<int>(row[k]);
+        const int gz = static_cast<int>(below[k]) - static_cast<int>(above[k]);
+        nx[k] = -static_cast<float>(gx) * q;
+        ny[k] = up;
+        nz[k] = static_cast<float>(gz * rowFactor) * q;
+      }
+      // The border columns see the vertex itself as their missing neighbour, doubled.
+      if (first == 0) nx[0] *= 2.0f;
+      if (first + count == n) nx[count - 1] *= 2.0f;
+      for (std::uint32_t k = 0; k < count; ++k) {
+        const float l = nx[k] * nx[k] + ny[k] * ny[k] + nz[k] * nz[k];
+        const bool usable = l > 0.0f;
+        const float inverse = 1.0f / std::sqrt(usable ? l : 1.0f);
+        nx[k] = usable ? nx[k] * inverse : 0.0f;
+        ny[k] = usable ? ny[k] * inverse : 1.0f;
+        nz[k] = usable ? nz[k] * inverse : 0.0f;
+      }
+      float* o = out + (static_cast<std::size_t>(r) * n + first) * 3;
+      for (std::uint32_t k = 0; k < count; ++k, o += 3) {
+        o[0] = nx[k];
+        o[1] = ny[k];
+        o[2] = nz[k];
+      }
     }
   }
 }
