@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "engine/Camera.h"
@@ -11,6 +12,7 @@
 #include "engine/ParticleEmitter.h"
 #include "engine/Scene.h"
 #include "engine/SceneNode.h"
+#include "image/Texture.h"
 #include "render/D3D8Renderer.h"
 #include "render/device/GlDevice.h"
 
@@ -153,6 +155,33 @@ TEST_F(HeadlessFrame, UnlitMeshShowsItsVertexColoursWithSpecularAdded) {
   // Box centres at x = ±2, 5 ahead: pixel 32 ∓ 2/4·32 on the front face (z = 4).
   expectNear(at(16, 24), 0, 0, 255, 3, "blue box");
   expectNear(at(48, 24), 255, 0, 255, 3, "blue box with red specular added");
+}
+
+TEST_F(HeadlessFrame, TexturedQuadMapsTexelZeroToItsTopLeftCorner) {
+  // 2 × 2 texels, top row first in memory, bytes B, G, R, A: red, green / blue, white.
+  RefPtr<DeviceTexture> texels;
+  ASSERT_EQ(device->createTexture(2, 2, D3DFMT_A8R8G8B8, texels), D3D_OK);
+  D3DLOCKED_RECT locked;
+  ASSERT_EQ(texels->lockRect(0, locked, 0), D3D_OK);
+  const std::uint8_t rows[2][8] = {{0, 0, 255, 255, 0, 255, 0, 255}, {255, 0, 0, 255, 255, 255, 255, 255}};
+  for (int y = 0; y < 2; ++y) {
+    std::memcpy(static_cast<std::uint8_t*>(locked.pBits) + y * locked.Pitch, rows[y], 8);
+  }
+  ASSERT_EQ(texels->unlockRect(0), D3D_OK);
+  RefPtr<Texture> texture(new Texture(texels, "quadrants", 0));
+  texture->setFilterMode(Texture::kFilterPoint);
+
+  // A quad wider than the view: its centre, where the texels meet, is the screen's centre.
+  RefPtr<MeshInstance> quad = place(Mesh::createQuad(8, 6), {0, 0, 2}, Color(1.0f, 1.0f, 1.0f, 1.0f));
+  quad->material()->setTexture(0, texture);
+  quad->renderFlags().lighting = 1;
+  Scene scene;
+  scene.addInstance(quad);
+  draw(scene);
+  expectNear(at(8, 6), 255, 0, 0, 2, "top left");
+  expectNear(at(56, 6), 0, 255, 0, 2, "top right");
+  expectNear(at(8, 42), 0, 0, 255, 2, "bottom left");
+  expectNear(at(56, 42), 255, 255, 255, 2, "bottom right");
 }
 
 TEST_F(HeadlessFrame, ParticleIsABlendedQuadFacingTheCamera) {
