@@ -30,7 +30,7 @@ class DepthFormatChoice : public ::testing::TestWithParam<DepthCase> {};
 
 TEST_P(DepthFormatChoice, PicksFirstUsableFormatInPreferenceOrder) {
   const DepthCase& c = GetParam();
-  LogTail log;
+  LogCapture log;
   RecordingRenderer r;
   r.device->setDepthFormats(c.offered);
   r.open();
@@ -60,7 +60,7 @@ INSTANTIATE_TEST_SUITE_P(
         DepthCase{{D3DFMT_D24X8, D3DFMT_D15S1}, D3DFMT_UNKNOWN, "No appropriate dept/stencil format found."}));
 
 TEST(D3D8RendererStartup, LogsTheInitialisationChainInOrder) {
-  LogTail log;
+  LogCapture log;
   RecordingRenderer r;
   r.open();
   const std::vector<std::string> lines = log.messages();
@@ -91,7 +91,7 @@ TEST(D3D8RendererStartup, OpensAWindowedDeviceWithTheDisplayFormat) {
 }
 
 TEST(D3D8RendererStartup, WithoutHardwareTransformUsesSoftwareVertexProcessing) {
-  LogTail log;
+  LogCapture log;
   RecordingRenderer r;
   r.device->caps().DevCaps = 0;
   r.open();
@@ -139,7 +139,7 @@ TEST(D3D8RendererStartup, SendsEveryDefaultStateOnceAndCreatesBothBatches) {
 }
 
 TEST(D3D8RendererStartup, FontFailureStopsTheChainButKeepsTheDevice) {
-  LogTail log;
+  LogCapture log;
   RecordingRenderer r;
   r.device->failOn("createFont");
   r.open();
@@ -154,7 +154,7 @@ TEST(D3D8RendererStartup, FontFailureStopsTheChainButKeepsTheDevice) {
 }
 
 TEST(D3D8RendererStartup, FailedDeviceCreationLeavesEveryOperationHarmless) {
-  LogTail log;
+  LogCapture log;
   RecordingRenderer r;
   r.device->failOn("createDevice");
   r.open();
@@ -180,7 +180,7 @@ class CapabilityFailure : public ::testing::TestWithParam<CapabilityCase> {};
 TEST_P(CapabilityFailure, LogsReleasesAndExitsWithCodeOne) {
   const CapabilityCase& c = GetParam();
   ExitCapture exits;
-  LogTail log;
+  LogCapture log;
   RecordingRenderer r;
   r.device->caps().MaxSimultaneousTextures = c.textureUnits;
   r.device->caps().Caps2 = c.caps2;
@@ -198,7 +198,7 @@ TEST_P(CapabilityFailure, LogsReleasesAndExitsWithCodeOne) {
   EXPECT_FALSE(r.renderer->isOpen());
 
   // Destroying the renderer later does not shut down a second time.
-  LogTail after;
+  LogCapture after;
   r.close();
   EXPECT_FALSE(contains(after.messages(), "Shutting down Direct3D ..."));
 }
@@ -211,7 +211,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(D3D8RendererStartup, CapsQueryFailureReadsAsNoCapabilities) {
   ExitCapture exits;
-  LogTail log;
+  LogCapture log;
   RecordingRenderer r;
   r.device->failOn("getDeviceCaps");
   r.open();
@@ -245,7 +245,7 @@ TEST(DeviceCapsQuery, ReadsCapabilityBitsAndDepthFormats) {
 }
 
 TEST(DeviceCapsQuery, WithoutDeviceEverythingIsAbsent) {
-  LogTail log;
+  LogCapture log;
   DeviceCaps caps;
   caps.query(nullptr, 0);
   EXPECT_NE(log.text().find("Couldn't obtain Direct3D interface"), std::string::npos);
@@ -262,7 +262,7 @@ TEST(D3D8RendererShutdown, ReleasesBatchesUnbindsStagesAndLogs) {
   const std::int64_t shadowId = created[0].ints[4];
   const std::int64_t particleId = created[1].ints[4];
   r.startRecording();
-  LogTail log;
+  LogCapture log;
   r.close();
 
   const std::vector<std::string> lines = log.messages();
