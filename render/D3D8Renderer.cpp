@@ -30,10 +30,11 @@ std::uint64_t nextSerial() {
   return ++last;
 }
 
-// Renderers alive now, by serial; there is one in the program, a few in tests.
+// Renderers alive now, by serial; there is one in the program, a few in tests. Never destroyed,
+// so a renderer released by an exit handler can still take itself off the list.
 std::vector<std::pair<std::uint64_t, D3D8Renderer*>>& liveRenderers() {
-  static std::vector<std::pair<std::uint64_t, D3D8Renderer*>> live;
-  return live;
+  static auto* live = new std::vector<std::pair<std::uint64_t, D3D8Renderer*>>();
+  return *live;
 }
 
 void transpose(const float in[16], float out[16]) {
