@@ -17,6 +17,7 @@ void ComplexHeightSource::readRow(std::uint32_t x0, std::uint32_t y, std::uint32
     const std::uint32_t n = std::min(kChunk, inside - done);
     const std::uint64_t start = static_cast<std::uint64_t>(columns) * y + x0 + done;
     for (std::uint32_t i = 0; i < n; ++i) whole[i] = quantiseToInteger(data[start + i].real(), min, range);
-    for (std::uint32_t i = 0; i < n; ++i) out[done + i] = static_cast<std::uint8_t>(whole[i]);
+    std::uint8_t* bytes = out + done;
+    for (std::size_t i = 0; i < n; ++i) bytes[i] = static_cast<std::uint8_t>(whole[i]);
   }
 }

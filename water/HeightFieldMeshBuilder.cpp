@@ -86,17 +86,22 @@ void HeightFieldMeshBuilder::writePositions(float* out) const {
     planeY.resize(count);
     planeZ.resize(count);
   }
-  // The 256 possible heights, mapped once per build.
-  float levels[256];
-  for (int b = 0; b < 256; ++b) {
+  // Source value b maps to lo·(1 − t) + hi·t with t = b/255; exactly lo when the ends are equal.
+  const bool flat = low == high;
+  const float lo = low, hi = high;
+  auto level = [flat, lo, hi](std::uint8_t b) {
     const float t = static_cast<float>(b) / 255.0f;
-    levels[b] = low == high ? low : low * (1.0f - t) + high * t;
-  }
-  const float x0 = -static_cast<float>(columns - 1) * spacing * 0.5f;
-  const float z0 = static_cast<float>(rows - 1) * spacing * 0.5f;
+    return flat ? lo : lo * (1.0f - t) + hi * t;
+  };
+  // Members in locals: the float stores below could otherwise alias them.
+  const float step = spacing;
+  const Complex* const displacedX = displacementX;
+  const Complex* const displacedZ = displacementZ;
+  const float x0 = -static_cast<float>(columns - 1) * step * 0.5f;
+  const float z0 = static_cast<float>(rows - 1) * step * 0.5f;
   const HeightSource& source = *heights;
   for (std::uint32_t r = 0; r < rows; ++r) {
-    const float z = z0 - static_cast<float>(r) * spacing;
+    const float z = z0 - static_cast<float>(r) * step;
     const std::uint32_t rowStart = r * columns;
     float* p = out + static_cast<std::size_t>(rowStart) * 3;
     // Heights a chunk at a time through the source's row reader, on the stack.
@@ -104,15 +109,15 @@ void HeightFieldMeshBuilder::writePositions(float* out) const {
     for (std::uint32_t start = 0; start < columns; start += 256) {
       const std::uint32_t count = std::min<std::uint32_t>(256, columns - start);
       source.readRow(start, r, count, chunk);
-      if (displacementX) {
-        const Complex* dx = displacementX + rowStart + start;
-        const Complex* dz = displacementZ + rowStart + start;
+      if (displacedX) {
+        const Complex* dx = displacedX + rowStart + start;
+        const Complex* dz = displacedZ + rowStart + start;
         float* px = planeX.data() + rowStart + start;
         float* py = planeY.data() + rowStart + start;
         float* pz = planeZ.data() + rowStart + start;
         for (std::uint32_t c = 0; c < count; ++c) {
-          px[c] = (x0 + static_cast<float>(start + c) * spacing) + dx[c].real();
-          py[c] = levels[chunk[c]];
+          px[c] = (x0 + static_cast<float>(start + c) * step) + dx[c].real();
+          py[c] = level(chunk[c]);
           pz[c] = z - dz[c].real();
         }
         for (std::uint32_t c = 0; c < count; ++c, p += 3) {
@@ -122,8 +127,8 @@ void HeightFieldMeshBuilder::writePositions(float* out) const {
         }
       } else {
         for (std::uint32_t c = 0; c < count; ++c, p += 3) {
-          p[0] = x0 + static_cast<float>(start + c) * spacing;
-          p[1] = levels[chunk[c]];
+          p[0] = x0 + static_cast<float>(start + c) * step;
+          p[1] = level(chunk[c]);
           p[2] = z;
         }
       }
