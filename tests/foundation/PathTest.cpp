@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include <filesystem>
+#include <vector>
 
 #include "TestSupport.h"
 
@@ -157,6 +158,53 @@ TEST(Path, ProgramApplicationPathWasTakenAtStart) {
   testsupport::ScopedWorkingDirectory cwd(dir.path());
   // A later change of directory is not seen.
   EXPECT_EQ(programApplicationPath(), start);
+}
+
+}  // namespace
+
+namespace {
+
+// Texts built from the characters that matter to paths, the same ones on every run.
+std::vector<std::string> pathLikeTexts() {
+  const char alphabet[] = {'a', 'B', '.', '/', '\\', ':', 'C', ' '};
+  std::vector<std::string> texts;
+  unsigned state = 12345;
+  for (int i = 0; i < 3000; ++i) {
+    std::string text;
+    const int length = i % 12;
+    for (int k = 0; k < length; ++k) {
+      state = state * 1103515245u + 12345u;
+      text += alphabet[(state >> 16) % sizeof(alphabet)];
+    }
+    texts.push_back(text);
+  }
+  return texts;
+}
+
+TEST(Path, PiecesAlwaysPartitionTheNormalisedText) {
+  for (const std::string& text : pathLikeTexts()) {
+    const Path path(text);
+    const std::string& full = path.full();
+    EXPECT_EQ(full.find('\\'), std::string::npos) << text;
+    EXPECT_EQ(full.find("//"), std::string::npos) << text;
+    if (full.empty()) continue;
+    EXPECT_EQ(path.directory() + path.fileName(), full) << text;
+    EXPECT_EQ(path.fileName(), path.name() + path.extension()) << text;
+    EXPECT_EQ(path.name().find('/'), std::string::npos) << text;
+    EXPECT_EQ(path.extension().find('/'), std::string::npos) << text;
+    if (!path.extension().empty()) {
+      EXPECT_EQ(path.extension().front(), '.') << text;
+      EXPECT_EQ(path.extension().find('.', 1), std::string::npos) << text;
+    }
+  }
+}
+
+TEST(Path, MakePathUndoesSplitPath) {
+  for (const std::string& text : pathLikeTexts()) {
+    std::string drive, directory, name, extension;
+    splitPath(text, drive, directory, name, extension);
+    EXPECT_EQ(makePath(drive, directory, name, extension), text) << text;
+  }
 }
 
 }  // namespace
