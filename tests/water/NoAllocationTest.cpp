@@ -4,7 +4,11 @@
 #include <cstdlib>
 #include <new>
 
+#include "foundation/Timer.h"
 #include "water/ChoppyFftOcean.h"
+#include "water/ChoppyWavesContext.h"
+#include "water/NewaveContext.h"
+#include "water/Water2DContext.h"
 #include "water/ComplexHeightSource.h"
 #include "water/FloatHeightSource.h"
 #include "water/GerstnerWaveField.h"
@@ -75,6 +79,26 @@ TEST(PerFrameWork, GridSimulationsAndTheirRefreshDoNotAllocate) {
   EXPECT_EQ(allocations.load() - before, 0);
   delete[] positions;
   delete[] normals;
+}
+
+TEST(PerFrameWork, GridWaterScenesUpdateWithoutAllocating) {
+  Timer::instance().reset();
+  Timer::instance().setFixedStep(16.0);
+  ChoppyWavesContext choppy;
+  NewaveContext newave;
+  Water2DContext water2D;
+  Context* scenes[] = {&choppy, &newave, &water2D};
+  for (Context* scene : scenes) scene->init();
+  Timer::instance().tick();
+  for (Context* scene : scenes) scene->update();
+
+  for (Context* scene : scenes) {
+    const long before = allocations.load();
+    Timer::instance().tick();
+    scene->update();
+    EXPECT_EQ(allocations.load() - before, 0) << scene->name();
+  }
+  Timer::instance().reset();
 }
 
 TEST(PerFrameWork, TheCounterSeesAllocations) {
