@@ -26,6 +26,9 @@ struct DepthCase {
   const char* message;
 };
 
+// Names the case by its expected log line, so the test's name stays the same from build to build.
+void PrintTo(const DepthCase& c, std::ostream* os) { *os << c.message; }
+
 class DepthFormatChoice : public ::testing::TestWithParam<DepthCase> {};
 
 TEST_P(DepthFormatChoice, PicksFirstUsableFormatInPreferenceOrder) {
@@ -174,6 +177,10 @@ struct CapabilityCase {
   std::uint32_t caps2;
   const char* message;
 };
+
+void PrintTo(const CapabilityCase& c, std::ostream* os) {
+  *os << c.textureUnits << " units, caps2 " << c.caps2 << ": " << c.message;
+}
 
 class CapabilityFailure : public ::testing::TestWithParam<CapabilityCase> {};
 

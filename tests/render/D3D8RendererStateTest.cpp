@@ -19,6 +19,10 @@ struct SelectorCase {
   StateList sent;
 };
 
+void PrintTo(const SelectorCase& c, std::ostream* os) {
+  *os << "selector " << c.selector << " value " << int(c.value);
+}
+
 class SelectorSetter : public ::testing::TestWithParam<SelectorCase> {};
 
 TEST_P(SelectorSetter, SendsTheTableStatesAndCachesTheValue) {
