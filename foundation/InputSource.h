@@ -25,7 +25,8 @@ class InputSource {
   // The cursor position in screen coordinates.
   virtual bool readCursor(float& x, float& y) = 0;
 
-  // Installs the source that Keyboard and Mouse poll (not owned; nullptr = none, all states stay 0).
+  // Installs the source that Keyboard and Mouse poll (not owned; nullptr = none, the states then
+  // stay as they are). The keyboard also polls once when it is first used.
   static void install(InputSource* source);
   static InputSource* installed();
 };
