@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
+#include "engine/Renderer.h"
 #include "foundation/Timer.h"
 #include "scenes/ParticleContext.h"
 
@@ -69,6 +73,62 @@ TEST_F(ParticleContextTest, UpdateEmitsAtEachRate) {
   EXPECT_LE(context.fireEmitter().liveCount(), 22);
   EXPECT_GE(context.fireEmitter().liveCount(), 19);
   EXPECT_EQ(context.smokeEmitter().liveCount(), 10);
+}
+
+}  // namespace
+
+namespace {
+
+// Records what the particle scene asks of the renderer.
+class RecordingRenderer : public Renderer {
+ public:
+  RecordingRenderer() : Renderer(Color(0.2f, 0.2f, 0.2f, 1.0f)) {}
+  std::vector<const ParticleEmitter*> emitters;
+  std::vector<std::string> calls;
+  float view[16] = {};
+
+  void beginFrame() override {}
+  void endFrame() override {}
+  void drawParticles(const ParticleEmitter& emitter) override {
+    emitters.push_back(&emitter);
+    calls.push_back("particles");
+  }
+  void drawShadowVolume(const ShadowVolume&) override { calls.push_back("shadow"); }
+  void drawMesh(Mesh&) override { calls.push_back("mesh"); }
+  void addLight(const Light&) override { calls.push_back("light"); }
+  std::uint32_t maxLights() const override { return 8; }
+  void setAmbient(const Color&) override {}
+  void setWorldMatrix(const float*) override {}
+  void setMaterial(Material*) override {}
+  void applyRenderFlags(const RenderFlags&) override {}
+  void printText(int, int, const std::string&) override {}
+  void setProjectionMatrix(const float*) override { calls.push_back("projection"); }
+  void setViewMatrix(const float* m) override {
+    for (int i = 0; i < 16; ++i) view[i] = m[i];
+    calls.push_back("view");
+  }
+  GraphicsDevice* device() override { return nullptr; }
+  void setLightsEnabled(bool) override {}
+  void setSelector(int, std::uint8_t) override {}
+  const float* viewMatrix() const override { return view; }
+};
+
+TEST_F(ParticleContextTest, RenderAppliesTheCameraThenDrawsFireThenSmoke) {
+  RefPtr<RecordingRenderer> renderer = new RecordingRenderer();
+  rendererHolder() = renderer;
+  ParticleContext context;
+  context.init();
+  context.render();
+  rendererHolder() = nullptr;
+
+  EXPECT_EQ(renderer->camera(), &context.camera());
+  const std::vector<std::string> expected{"view", "projection", "particles", "particles"};
+  EXPECT_EQ(renderer->calls, expected);
+  ASSERT_EQ(renderer->emitters.size(), 2u);
+  EXPECT_EQ(renderer->emitters[0], &context.fireEmitter());
+  EXPECT_EQ(renderer->emitters[1], &context.smokeEmitter());
+  // The view is the inverse of the camera at (0, 0, −5): translation (0, 0, 5).
+  EXPECT_FLOAT_EQ(renderer->view[11], 5.0f);
 }
 
 }  // namespace
