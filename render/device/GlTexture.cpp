@@ -39,14 +39,8 @@ void GlTexture::freeGl() {
 }
 
 int GlTexture::getLevelDesc(std::uint32_t level, D3DSURFACE_DESC& desc) {
-  if (!device || level != 0) return D3DERR_INVALIDCALL;
-  desc.Format = format();
-  desc.Usage = 0;
-  desc.Pool = D3DPOOL_MANAGED;
-  desc.Size = static_cast<std::uint32_t>(memory.size());
-  desc.Width = width();
-  desc.Height = height();
-  return D3D_OK;
+  if (!device) return D3DERR_INVALIDCALL;
+  return describeLevel(level, desc);
 }
 
 int GlTexture::lockRect(std::uint32_t level, D3DLOCKED_RECT& rect, std::uint32_t flags) {

@@ -83,6 +83,18 @@ class DeviceTexture : public RefCounted {
   DeviceTexture(std::uint32_t width, std::uint32_t height, std::uint32_t format)
       : widthPixels(width), heightPixels(height), pixelFormat(format) {}
 
+  // The description every backend gives of its one level: managed, four bytes a pixel.
+  int describeLevel(std::uint32_t level, D3DSURFACE_DESC& desc) const {
+    if (level != 0) return D3DERR_INVALIDCALL;
+    desc.Format = pixelFormat;
+    desc.Usage = 0;
+    desc.Pool = D3DPOOL_MANAGED;
+    desc.Size = widthPixels * heightPixels * 4;
+    desc.Width = widthPixels;
+    desc.Height = heightPixels;
+    return D3D_OK;
+  }
+
  private:
   std::uint32_t widthPixels;
   std::uint32_t heightPixels;

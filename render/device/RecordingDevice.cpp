@@ -94,14 +94,7 @@ class RecordingTexture : public DeviceTexture, public RecordingResource {
   int getLevelDesc(std::uint32_t level, D3DSURFACE_DESC& desc) override {
     int result = record(DeviceCall{"getLevelDesc", {id, level}, {}, {}, D3D_OK});
     if (deviceFailed(result)) return result;
-    if (level != 0) return D3DERR_INVALIDCALL;
-    desc.Format = format();
-    desc.Usage = 0;
-    desc.Pool = D3DPOOL_MANAGED;
-    desc.Size = static_cast<std::uint32_t>(memory.size());
-    desc.Width = width();
-    desc.Height = height();
-    return D3D_OK;
+    return describeLevel(level, desc);
   }
   int lockRect(std::uint32_t level, D3DLOCKED_RECT& rect, std::uint32_t flags) override {
     rect = D3DLOCKED_RECT{};

@@ -685,6 +685,23 @@ TEST_F(GlDeviceTest, LinearFilteringBlendsNeighbouringTexels) {
   EXPECT_EQ(pixel(61, 32).r, 255);
 }
 
+// A 5 x 3 texture: 60 bytes in the managed pool; there is no level 1.
+TEST_F(GlDeviceTest, TextureDescribesItsOneLevel) {
+  for (std::uint32_t format : {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8}) {
+    RefPtr<DeviceTexture> texture;
+    ASSERT_EQ(device->createTexture(5, 3, format, texture), D3D_OK);
+    D3DSURFACE_DESC desc;
+    ASSERT_EQ(texture->getLevelDesc(0, desc), D3D_OK);
+    EXPECT_EQ(desc.Format, format);
+    EXPECT_EQ(desc.Usage, 0u);
+    EXPECT_EQ(desc.Pool, D3DPOOL_MANAGED);
+    EXPECT_EQ(desc.Size, 60u);
+    EXPECT_EQ(desc.Width, 5u);
+    EXPECT_EQ(desc.Height, 3u);
+    EXPECT_EQ(texture->getLevelDesc(1, desc), D3DERR_INVALIDCALL);
+  }
+}
+
 TEST_F(GlDeviceTest, X8R8G8B8TexturesSampleOpaque) {
   RefPtr<DeviceTexture> texture = makeTexture(*device, 1, 1, {0x00FF8000u}, D3DFMT_X8R8G8B8);
   device->setTexture(0, texture.get());

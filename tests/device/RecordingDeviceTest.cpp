@@ -198,6 +198,9 @@ TEST(RecordingDeviceTest, TextureLockGivesBgraRowsOfFourBytes) {
   EXPECT_EQ(desc.Width, 3u);
   EXPECT_EQ(desc.Height, 2u);
   EXPECT_EQ(desc.Format, D3DFMT_A8R8G8B8);
+  EXPECT_EQ(desc.Pool, D3DPOOL_MANAGED);
+  EXPECT_EQ(desc.Usage, 0u);
+  EXPECT_EQ(desc.Size, 24u);  // 3 x 2 pixels of four bytes
   EXPECT_EQ(texture->getLevelDesc(1, desc), D3DERR_INVALIDCALL);
 
   D3DLOCKED_RECT rect;
