@@ -10,6 +10,7 @@
 
 #include "foundation/Logger.h"
 #include "render/device/GlDevice.h"
+#include "render/device/GlShaderCache.h"
 
 namespace {
 
@@ -60,19 +61,6 @@ void main() {
   fragColor = vec4(color.rgb, color.a * texture(atlas, vAtlas).r);
 }
 )";
-
-GLuint compileShader(GLenum type, const char* source) {
-  GLuint shader = glCreateShader(type);
-  glShaderSource(shader, 1, &source, nullptr);
-  glCompileShader(shader);
-  GLint ok = 0;
-  glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-  if (!ok) {
-    glDeleteShader(shader);
-    return 0;
-  }
-  return shader;
-}
 
 }  // namespace
 
@@ -194,18 +182,8 @@ bool GlFont::createGl() {
   atlas.clear();
   atlas.shrink_to_fit();
 
-  GLuint vertex = compileShader(GL_VERTEX_SHADER, kVertexSource);
-  GLuint fragment = compileShader(GL_FRAGMENT_SHADER, kFragmentSource);
-  if (!vertex || !fragment) return false;
-  program = glCreateProgram();
-  glAttachShader(program, vertex);
-  glAttachShader(program, fragment);
-  glLinkProgram(program);
-  glDeleteShader(vertex);
-  glDeleteShader(fragment);
-  GLint ok = 0;
-  glGetProgramiv(program, GL_LINK_STATUS, &ok);
-  if (!ok) return false;
+  program = GlShaderCache::linkProgram(kVertexSource, kFragmentSource);
+  if (!program) return false;
   screenLocation = glGetUniformLocation(program, "screenSize");
   colorLocation = glGetUniformLocation(program, "color");
   glUseProgram(program);

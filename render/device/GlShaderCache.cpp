@@ -360,9 +360,10 @@ GLuint compile(GLenum type, const std::string& source) {
 }
 }  // namespace
 
-std::uint32_t GlShaderCache::build(const GlProgramKey& key) {
-  GLuint vertex = compile(GL_VERTEX_SHADER, vertexSource(key));
-  GLuint fragment = compile(GL_FRAGMENT_SHADER, fragmentSource(key));
+std::uint32_t GlShaderCache::linkProgram(const std::string& vertexSource,
+                                         const std::string& fragmentSource) {
+  GLuint vertex = compile(GL_VERTEX_SHADER, vertexSource);
+  GLuint fragment = compile(GL_FRAGMENT_SHADER, fragmentSource);
   if (!vertex || !fragment) {
     if (vertex) glDeleteShader(vertex);
     if (fragment) glDeleteShader(fragment);
@@ -385,6 +386,12 @@ std::uint32_t GlShaderCache::build(const GlProgramKey& key) {
     glDeleteProgram(program);
     return 0;
   }
+  return program;
+}
+
+std::uint32_t GlShaderCache::build(const GlProgramKey& key) {
+  const GLuint program = linkProgram(vertexSource(key), fragmentSource(key));
+  if (!program) return 0;
   GLuint block = glGetUniformBlockIndex(program, "FixedFunction");
   if (block != GL_INVALID_INDEX) glUniformBlockBinding(program, block, 0);
   glUseProgram(program);

@@ -49,6 +49,9 @@ class GlShaderCache {
   static std::string fragmentSource(const GlProgramKey& key);
   // The uniform block's declaration, shared with the C++ layout in GlDevice.
   static const char* uniformBlockSource();
+  // Compiles and links a program from the two sources; 0 (with the compiler's or linker's log
+  // line, and nothing left allocated) when either step fails.
+  static std::uint32_t linkProgram(const std::string& vertexSource, const std::string& fragmentSource);
 
  private:
   std::uint32_t build(const GlProgramKey& key);

@@ -7,6 +7,8 @@
 
 #include "render/device/GlDevice.h"
 #include "render/device/GlHeadlessContext.h"
+#include "render/device/GlShaderCache.h"
+#include "foundation/LogCapture.h"
 
 // Pixel tests on a small headless device. Transforms are identity unless a test says otherwise,
 // so vertex positions are clip coordinates: x and y in −1..1 (y up), depth z in 0..1.
@@ -683,6 +685,40 @@ TEST_F(GlDeviceTest, LinearFilteringBlendsNeighbouringTexels) {
   EXPECT_TRUE(near(pixel(32, 32), {128, 128, 128, 255}, 6));
   EXPECT_EQ(pixel(2, 32).r, 0);
   EXPECT_EQ(pixel(61, 32).r, 255);
+}
+
+// The font and the fixed-function cache build their programs through one routine: a program
+// that does not compile or does not link is 0 with the reason in the log.
+TEST_F(GlDeviceTest, ProgramsThatFailToBuildAreZeroWithTheReasonLogged) {
+  const std::string vertex =
+      "#version 330 core\nlayout(location = 0) in vec3 p;\nvoid main() { gl_Position = vec4(p, 1.0); }\n";
+  const std::string fragment =
+      "#version 330 core\nout vec4 c;\nvoid main() { c = vec4(1.0); }\n";
+  const std::string unlinkable =  // compiles, but a stage without main does not link
+      "#version 330 core\nout vec4 c;\nvoid shade() { c = vec4(1.0); }\n";
+  const std::string broken = "#version 330 core\nvoid main() { this is not glsl }\n";
+  struct Case {
+    const char* name;
+    const std::string& vertexSource;
+    const std::string& fragmentSource;
+    const char* logged;  // nullptr: builds
+  } cases[] = {
+      {"both compile and link", vertex, fragment, nullptr},
+      {"fragment does not compile", vertex, broken, "Shader compilation failed"},
+      {"vertex does not compile", broken, fragment, "Shader compilation failed"},
+      {"stages do not link", vertex, unlinkable, "Shader link failed"},
+  };
+  device->makeCurrent();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    LogCapture log;
+    const std::uint32_t program = GlShaderCache::linkProgram(c.vertexSource, c.fragmentSource);
+    EXPECT_EQ(program != 0, c.logged == nullptr);
+    if (c.logged) {
+      EXPECT_TRUE(log.contains(c.logged)) << log.text();
+    }
+    EXPECT_EQ(device->takeGlError(), 0u);
+  }
 }
 
 // A 5 x 3 texture: 60 bytes in the managed pool; there is no level 1.
