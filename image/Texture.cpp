@@ -1,22 +1,14 @@
 #include "image/Texture.h"
 
 #include <algorithm>
-#include <cctype>
+
+#include "foundation/Path.h"
+#include "foundation/StringUtils.h"
 
 namespace {
 
 // B, G, R, A of the placeholder that stands in for a picture that could not be had.
 constexpr std::uint8_t kPlaceholderPixel[4] = {0xFF, 0x00, 0xFF, 0xFF};
-
-// The extension with its dot, lower case; empty when the file name has none.
-std::string lowerExtension(const std::string& path) {
-  const std::size_t separator = path.find_last_of("/\\");
-  const std::size_t dot = path.find_last_of('.');
-  if (dot == std::string::npos || (separator != std::string::npos && dot < separator)) return {};
-  std::string extension = path.substr(dot);
-  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return extension;
-}
 
 // 0x190A here is the library's own luminance-alpha format (16 bits), not the HLS marker, since
 // HLS images are 24 or 32 bits.
@@ -29,7 +21,7 @@ bool formatHasAlpha(std::uint32_t format) {
 Texture::Texture(const std::string& path, GraphicsDevice& device, std::uint32_t tag)
     : textureName(path), creatorTag(tag) {
   Image image(path);
-  const std::string extension = lowerExtension(path);
+  const std::string extension = toLower(Path(path).extension());
   if (extension == ".jpg" || extension == ".jpeg") image.flip();
   upload(image, device);
 }
