@@ -249,28 +249,24 @@ void D3D8Renderer::setAmbient(const Color& color) {
   if (open) graphics->setRenderState(D3DRS_AMBIENT, color.packed(2));
 }
 
-void D3D8Renderer::setWorldMatrix(const float m[16]) {
-  std::memcpy(world, m, sizeof(world));
+void D3D8Renderer::sendTransform(std::uint32_t state, const float m[16]) {
   if (!open) return;
   float deviceMatrix[16];
   transpose(m, deviceMatrix);
-  graphics->setTransform(D3DTS_WORLD, deviceMatrix);
+  graphics->setTransform(state, deviceMatrix);
+}
+
+void D3D8Renderer::setWorldMatrix(const float m[16]) {
+  std::memcpy(world, m, sizeof(world));
+  sendTransform(D3DTS_WORLD, m);
 }
 
 void D3D8Renderer::setViewMatrix(const float m[16]) {
   std::memcpy(view, m, sizeof(view));
-  if (!open) return;
-  float deviceMatrix[16];
-  transpose(m, deviceMatrix);
-  graphics->setTransform(D3DTS_VIEW, deviceMatrix);
+  sendTransform(D3DTS_VIEW, m);
 }
 
-void D3D8Renderer::setProjectionMatrix(const float m[16]) {
-  if (!open) return;
-  float deviceMatrix[16];
-  transpose(m, deviceMatrix);
-  graphics->setTransform(D3DTS_PROJECTION, deviceMatrix);
-}
+void D3D8Renderer::setProjectionMatrix(const float m[16]) { sendTransform(D3DTS_PROJECTION, m); }
 
 void D3D8Renderer::setMaterial(Material* newMaterial) { material = newMaterial; }
 

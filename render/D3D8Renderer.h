@@ -69,6 +69,8 @@ class D3D8Renderer : public Renderer {
  private:
   bool createDevice();
   void createFont();
+  // Sends an engine matrix (column vectors) to the device, which takes row vectors.
+  void sendTransform(std::uint32_t state, const float m[16]);
   // Releases what exists; safe to run twice (the capability failures run it early).
   void shutDown();
   // The first twelve elements of the view matrix, as materials receive it.
