@@ -173,9 +173,10 @@ GLint addressMode(std::uint32_t address) {
   }
 }
 
-// GL primitive and the number of vertices for a primitive count; false for unknown types.
-bool primitiveShape(std::uint32_t type, std::uint32_t count, GLenum& mode,
-                    std::uint32_t& vertices) {
+// GL primitive and the number of vertices for a primitive count; false for unknown types. The
+// count is 64 bits wide so a huge primitive count cannot wrap round to one that fits the buffers.
+bool primitiveShape(std::uint32_t type, std::uint64_t count, GLenum& mode,
+                    std::uint64_t& vertices) {
   switch (type) {
     case D3DPT_POINTLIST:
       mode = GL_POINTS;
@@ -948,11 +949,11 @@ int GlDevice::drawPrimitive(std::uint32_t primitiveType, std::uint32_t startVert
   makeCurrent();
   if (!created || !inScene) return D3DERR_INVALIDCALL;
   GLenum mode;
-  std::uint32_t vertices;
+  std::uint64_t vertices;
   if (!primitiveShape(primitiveType, primitiveCount, mode, vertices)) return D3DERR_INVALIDCALL;
   if (primitiveCount == 0) return D3D_OK;
   // Every vertex drawn must lie inside the bound buffer.
-  if (std::uint64_t(startVertex) + vertices > streamVertexCount()) return D3DERR_INVALIDCALL;
+  if (startVertex + vertices > streamVertexCount()) return D3DERR_INVALIDCALL;
   if (!prepareDraw()) return D3DERR_INVALIDCALL;
   glDrawArrays(mode, GLint(startVertex), GLsizei(vertices));
   ++drawCalls;
@@ -964,15 +965,15 @@ int GlDevice::drawIndexedPrimitive(std::uint32_t primitiveType, std::uint32_t, s
   makeCurrent();
   if (!created || !inScene || !indexBuffer) return D3DERR_INVALIDCALL;
   GLenum mode;
-  std::uint32_t count;
+  std::uint64_t count;
   if (!primitiveShape(primitiveType, primitiveCount, mode, count)) return D3DERR_INVALIDCALL;
   if (primitiveCount == 0) return D3D_OK;
   auto* indices = static_cast<GlIndexBuffer*>(indexBuffer.get());
-  if (std::uint64_t(startIndex) + count > indices->indexCount()) return D3DERR_INVALIDCALL;
+  if (startIndex + count > indices->indexCount()) return D3DERR_INVALIDCALL;
   // Indices pointing past the vertex buffer would read outside it: refuse the draw.
   const std::uint64_t available = streamVertexCount();
   if (baseVertex + std::uint64_t(indices->largestIndex()) >= available &&
-      baseVertex + std::uint64_t(indices->largestIndex(startIndex, count)) >= available)
+      baseVertex + std::uint64_t(indices->largestIndex(startIndex, std::uint32_t(count))) >= available)
     return D3DERR_INVALIDCALL;
   if (!prepareDraw()) return D3DERR_INVALIDCALL;
   glDrawElementsBaseVertex(mode, GLsizei(count), GL_UNSIGNED_SHORT,

@@ -850,6 +850,38 @@ TEST_F(GlDeviceTest, DrawsPastTheVertexBufferAreRefused) {
   EXPECT_EQ(device->drawPrimitive(D3DPT_TRIANGLELIST, 0, 1), D3DERR_INVALIDCALL);
 }
 
+// Primitive counts whose vertex or index count passes 32 bits must not wrap round to a small
+// count that fits the buffers: 3 x 0x55555556 = 2^32 + 2, 2 x 0x80000001 = 2^32 + 2,
+// 0xFFFFFFFF + 2 = 2^32 + 1.
+TEST_F(GlDeviceTest, PrimitiveCountsBeyondThirtyTwoBitsAreRefused) {
+  RefPtr<DeviceVertexBuffer> vb;
+  device->createVertexBuffer(3 * sizeof(ColorVertex), 0, kColorFvf, D3DPOOL_MANAGED, vb);
+  RefPtr<DeviceIndexBuffer> ib;
+  ASSERT_EQ(device->createIndexBuffer(12, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED, ib), D3D_OK);
+  void* data = nullptr;
+  ASSERT_EQ(ib->lock(0, 0, &data, 0), D3D_OK);
+  const std::uint16_t indices[6] = {0, 1, 2, 0, 1, 2};
+  std::memcpy(data, indices, sizeof indices);
+  ib->unlock();
+  device->setStreamSource(0, vb.get(), sizeof(ColorVertex));
+  device->setVertexShader(kColorFvf);
+  device->setIndices(ib.get(), 0);
+  struct Case {
+    std::uint32_t type, count;
+  } cases[] = {{D3DPT_TRIANGLELIST, 0x55555556u},
+               {D3DPT_LINELIST, 0x80000001u},
+               {D3DPT_TRIANGLESTRIP, 0xFFFFFFFFu},
+               {D3DPT_TRIANGLEFAN, 0xFFFFFFFFu},
+               {D3DPT_LINESTRIP, 0xFFFFFFFFu}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.type);
+    EXPECT_EQ(device->drawPrimitive(c.type, 0, c.count), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device->drawIndexedPrimitive(c.type, 0, 3, 0, c.count), D3DERR_INVALIDCALL);
+  }
+  EXPECT_EQ(device->drawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 3, 0, 2), D3D_OK);
+  EXPECT_EQ(device->takeGlError(), 0u);
+}
+
 TEST_F(GlDeviceTest, DiscardLockOfADynamicBufferShowsTheNewContents) {
   RefPtr<DeviceVertexBuffer> vb;
   ASSERT_EQ(
