@@ -11,6 +11,7 @@
 #include "render/device/GlHeadlessContext.h"
 #include "render/device/GlIndexBuffer.h"
 #include "render/device/GlResource.h"
+#include "render/device/GlStateTranslation.h"
 #include "render/device/GlTexture.h"
 #include "render/device/GlVertexBuffer.h"
 
@@ -87,124 +88,6 @@ void copyColor(const D3DCOLORVALUE& c, float* out) {
   out[1] = c.g;
   out[2] = c.b;
   out[3] = c.a;
-}
-
-GLenum blendFactor(std::uint32_t blend) {
-  switch (blend) {
-    case D3DBLEND_ZERO:
-      return GL_ZERO;
-    case D3DBLEND_ONE:
-      return GL_ONE;
-    case D3DBLEND_SRCCOLOR:
-      return GL_SRC_COLOR;
-    case D3DBLEND_INVSRCCOLOR:
-      return GL_ONE_MINUS_SRC_COLOR;
-    case D3DBLEND_SRCALPHA:
-      return GL_SRC_ALPHA;
-    case D3DBLEND_INVSRCALPHA:
-      return GL_ONE_MINUS_SRC_ALPHA;
-    case D3DBLEND_DESTALPHA:
-      return GL_DST_ALPHA;
-    case D3DBLEND_INVDESTALPHA:
-      return GL_ONE_MINUS_DST_ALPHA;
-    case D3DBLEND_DESTCOLOR:
-      return GL_DST_COLOR;
-    case D3DBLEND_INVDESTCOLOR:
-      return GL_ONE_MINUS_DST_COLOR;
-    case D3DBLEND_SRCALPHASAT:
-      return GL_SRC_ALPHA_SATURATE;
-    default:
-      return GL_ONE;
-  }
-}
-
-GLenum compareFunction(std::uint32_t cmp) {
-  switch (cmp) {
-    case D3DCMP_NEVER:
-      return GL_NEVER;
-    case D3DCMP_LESS:
-      return GL_LESS;
-    case D3DCMP_EQUAL:
-      return GL_EQUAL;
-    case D3DCMP_LESSEQUAL:
-      return GL_LEQUAL;
-    case D3DCMP_GREATER:
-      return GL_GREATER;
-    case D3DCMP_NOTEQUAL:
-      return GL_NOTEQUAL;
-    case D3DCMP_GREATEREQUAL:
-      return GL_GEQUAL;
-    default:
-      return GL_ALWAYS;
-  }
-}
-
-GLenum stencilOperation(std::uint32_t op) {
-  switch (op) {
-    case D3DSTENCILOP_ZERO:
-      return GL_ZERO;
-    case D3DSTENCILOP_REPLACE:
-      return GL_REPLACE;
-    case D3DSTENCILOP_INCRSAT:
-      return GL_INCR;
-    case D3DSTENCILOP_DECRSAT:
-      return GL_DECR;
-    case D3DSTENCILOP_INVERT:
-      return GL_INVERT;
-    case D3DSTENCILOP_INCR:
-      return GL_INCR_WRAP;
-    case D3DSTENCILOP_DECR:
-      return GL_DECR_WRAP;
-    default:
-      return GL_KEEP;
-  }
-}
-
-GLint addressMode(std::uint32_t address) {
-  switch (address) {
-    case D3DTADDRESS_MIRROR:
-      return GL_MIRRORED_REPEAT;
-    case D3DTADDRESS_CLAMP:
-      return GL_CLAMP_TO_EDGE;
-    case D3DTADDRESS_BORDER:
-      return GL_CLAMP_TO_BORDER;
-    default:
-      return GL_REPEAT;
-  }
-}
-
-// GL primitive and the number of vertices for a primitive count; false for unknown types. The
-// count is 64 bits wide so a huge primitive count cannot wrap round to one that fits the buffers.
-bool primitiveShape(std::uint32_t type, std::uint64_t count, GLenum& mode,
-                    std::uint64_t& vertices) {
-  switch (type) {
-    case D3DPT_POINTLIST:
-      mode = GL_POINTS;
-      vertices = count;
-      return true;
-    case D3DPT_LINELIST:
-      mode = GL_LINES;
-      vertices = 2 * count;
-      return true;
-    case D3DPT_LINESTRIP:
-      mode = GL_LINE_STRIP;
-      vertices = count + 1;
-      return true;
-    case D3DPT_TRIANGLELIST:
-      mode = GL_TRIANGLES;
-      vertices = 3 * count;
-      return true;
-    case D3DPT_TRIANGLESTRIP:
-      mode = GL_TRIANGLE_STRIP;
-      vertices = count + 2;
-      return true;
-    case D3DPT_TRIANGLEFAN:
-      mode = GL_TRIANGLE_FAN;
-      vertices = count + 2;
-      return true;
-    default:
-      return false;
-  }
 }
 
 bool ownedBy(const GlResource* resource, const GlDevice* device) {
@@ -799,7 +682,7 @@ void GlDevice::applyRasterState() {
   const auto& rs = state.renderStates;
   if (rs[D3DRS_ALPHABLENDENABLE]) {
     glEnable(GL_BLEND);
-    glBlendFunc(blendFactor(rs[D3DRS_SRCBLEND]), blendFactor(rs[D3DRS_DESTBLEND]));
+    glBlendFunc(glstate::blendFactor(rs[D3DRS_SRCBLEND]), glstate::blendFactor(rs[D3DRS_DESTBLEND]));
   } else {
     glDisable(GL_BLEND);
   }
@@ -817,17 +700,17 @@ void GlDevice::applyRasterState() {
   const bool depth = rs[D3DRS_ZENABLE] != D3DZB_FALSE && depthStencilFormat != D3DFMT_UNKNOWN;
   if (depth) {
     glEnable(GL_DEPTH_TEST);
-    glDepthFunc(compareFunction(rs[D3DRS_ZFUNC]));
+    glDepthFunc(glstate::compareFunction(rs[D3DRS_ZFUNC]));
   } else {
     glDisable(GL_DEPTH_TEST);
   }
   glDepthMask(rs[D3DRS_ZWRITEENABLE] ? GL_TRUE : GL_FALSE);
   if (rs[D3DRS_STENCILENABLE] && hasStencil) {
     glEnable(GL_STENCIL_TEST);
-    glStencilFunc(compareFunction(rs[D3DRS_STENCILFUNC]), GLint(rs[D3DRS_STENCILREF] & 0xFF),
+    glStencilFunc(glstate::compareFunction(rs[D3DRS_STENCILFUNC]), GLint(rs[D3DRS_STENCILREF] & 0xFF),
                   rs[D3DRS_STENCILMASK]);
-    glStencilOp(stencilOperation(rs[D3DRS_STENCILFAIL]), stencilOperation(rs[D3DRS_STENCILZFAIL]),
-                stencilOperation(rs[D3DRS_STENCILPASS]));
+    glStencilOp(glstate::stencilOperation(rs[D3DRS_STENCILFAIL]), glstate::stencilOperation(rs[D3DRS_STENCILZFAIL]),
+                glstate::stencilOperation(rs[D3DRS_STENCILPASS]));
     glStencilMask(rs[D3DRS_STENCILWRITEMASK]);
   } else {
     glDisable(GL_STENCIL_TEST);
@@ -857,8 +740,8 @@ void GlDevice::applySamplers() {
     if (!(samplerDirty & (1u << s))) continue;
     const auto& ss = state.stageStates[s];
     const GLuint sampler = samplers[s];
-    glSamplerParameteri(sampler, GL_TEXTURE_WRAP_S, addressMode(ss[D3DTSS_ADDRESSU]));
-    glSamplerParameteri(sampler, GL_TEXTURE_WRAP_T, addressMode(ss[D3DTSS_ADDRESSV]));
+    glSamplerParameteri(sampler, GL_TEXTURE_WRAP_S, glstate::addressMode(ss[D3DTSS_ADDRESSU]));
+    glSamplerParameteri(sampler, GL_TEXTURE_WRAP_T, glstate::addressMode(ss[D3DTSS_ADDRESSV]));
     glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER,
                         ss[D3DTSS_MAGFILTER] >= D3DTEXF_LINEAR ? GL_LINEAR : GL_NEAREST);
     glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER,
@@ -950,7 +833,7 @@ int GlDevice::drawPrimitive(std::uint32_t primitiveType, std::uint32_t startVert
   if (!created || !inScene) return D3DERR_INVALIDCALL;
   GLenum mode;
   std::uint64_t vertices;
-  if (!primitiveShape(primitiveType, primitiveCount, mode, vertices)) return D3DERR_INVALIDCALL;
+  if (!glstate::primitiveShape(primitiveType, primitiveCount, mode, vertices)) return D3DERR_INVALIDCALL;
   if (primitiveCount == 0) return D3D_OK;
   // Every vertex drawn must lie inside the bound buffer.
   if (startVertex + vertices > streamVertexCount()) return D3DERR_INVALIDCALL;
@@ -966,7 +849,7 @@ int GlDevice::drawIndexedPrimitive(std::uint32_t primitiveType, std::uint32_t, s
   if (!created || !inScene || !indexBuffer) return D3DERR_INVALIDCALL;
   GLenum mode;
   std::uint64_t count;
-  if (!primitiveShape(primitiveType, primitiveCount, mode, count)) return D3DERR_INVALIDCALL;
+  if (!glstate::primitiveShape(primitiveType, primitiveCount, mode, count)) return D3DERR_INVALIDCALL;
   if (primitiveCount == 0) return D3D_OK;
   auto* indices = static_cast<GlIndexBuffer*>(indexBuffer.get());
   if (startIndex + count > indices->indexCount()) return D3DERR_INVALIDCALL;
