@@ -87,6 +87,26 @@ TEST(ProgramRunTest, ArgumentErrorsPrintUsageAndExitWithTwo) {
   }
 }
 
+TEST(ProgramRunTest, ResultsThatCannotBeWrittenFailWithOneAfterAnOrderlyShutDown) {
+  const auto dir = freshDirectory("unwritable");
+  writeFile(dir / "Test.set", kSettings);
+  struct Case {
+    std::string arguments;
+    std::string message;
+  };
+  const Case cases[] = {
+      {"--headless --frames 2 --screenshot missing/dir/shot.png", "cannot write"},
+      {"--device recording --bench BumpContext --bench-json missing/dir/bench.json", "cannot write"},
+  };
+  for (const Case& c : cases) {
+    const Result result = run(dir, c.arguments);
+    EXPECT_EQ(result.status, 1) << c.arguments;
+    EXPECT_NE(result.err.find(c.message), std::string::npos) << c.arguments << "\n" << result.err;
+    EXPECT_NE(readFile(dir / "GameEngine.log").find("Direct3D shut down complete."), std::string::npos)
+        << c.arguments;
+  }
+}
+
 TEST(ProgramRunTest, HelpPrintsUsageAndSucceeds) {
   const auto dir = freshDirectory("help");
   const Result result = run(dir, "--help");
