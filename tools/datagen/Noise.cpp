@@ -22,6 +22,21 @@ float smooth(float t) { return t * t * (3.0f - 2.0f * t); }
 
 float lerp(float a, float b, float t) { return a + (b - a) * t; }
 
+// The weighted mean of the octaves of a fractal noise: octave o is a noise of its own seed,
+// sampled at 2^o times the coordinates (scale is a power of two, so scaling is exact) and
+// weighted by gain^o.
+template <typename Sample>
+float octaveMean(uint32_t seed, int octaves, float gain, Sample sample) {
+    float sum = 0.0f, weight = 1.0f, total = 0.0f, scale = 1.0f;
+    for (int o = 0; o < octaves; ++o) {
+        sum += weight * sample(Noise(seed + 101u * static_cast<uint32_t>(o)), o, scale);
+        total += weight;
+        weight *= gain;
+        scale *= 2.0f;
+    }
+    return sum / total;
+}
+
 }  // namespace
 
 float Noise::lattice(int x, int y, int z) const {
@@ -44,16 +59,9 @@ float Noise::tiled(float x, float y, int period) const {
 }
 
 float Noise::tiledFbm(float x, float y, int period, int octaves, float gain) const {
-    float sum = 0.0f, weight = 1.0f, total = 0.0f;
-    for (int o = 0; o < octaves; ++o) {
-        sum += weight * Noise(seed_ + 101u * static_cast<uint32_t>(o)).tiled(x, y, period);
-        total += weight;
-        weight *= gain;
-        x *= 2.0f;
-        y *= 2.0f;
-        period *= 2;
-    }
-    return sum / total;
+    return octaveMean(seed_, octaves, gain, [&](const Noise& octave, int o, float scale) {
+        return octave.tiled(x * scale, y * scale, period << o);
+    });
 }
 
 float Noise::value3(float x, float y, float z) const {
@@ -70,16 +78,9 @@ float Noise::value3(float x, float y, float z) const {
 }
 
 float Noise::fbm3(float x, float y, float z, int octaves, float gain) const {
-    float sum = 0.0f, weight = 1.0f, total = 0.0f;
-    for (int o = 0; o < octaves; ++o) {
-        sum += weight * Noise(seed_ + 101u * static_cast<uint32_t>(o)).value3(x, y, z);
-        total += weight;
-        weight *= gain;
-        x *= 2.0f;
-        y *= 2.0f;
-        z *= 2.0f;
-    }
-    return sum / total;
+    return octaveMean(seed_, octaves, gain, [&](const Noise& octave, int, float scale) {
+        return octave.value3(x * scale, y * scale, z * scale);
+    });
 }
 
 float Noise::cellDistance(float x, float y, int period, float* second, uint32_t* cellId) const {
