@@ -64,7 +64,7 @@ std::vector<uint8_t> ImageFiles::encodeTga(const Picture& picture) {
     out.push_back(0);                        // no image id
     out.push_back(0);                        // no colour map
     out.push_back(c == 1 ? 3 : 2);           // grey or true colour, uncompressed
-    for (int i = 0; i < 5; ++i) out.push_back(0);  // colour map spec
+    for (int i = 0; i < 5; ++i) out.push_back(0);  // colour map fields (unused)
     putU16(out, 0);                          // x origin
     putU16(out, 0);                          // y origin
     putU16(out, static_cast<uint32_t>(w));
