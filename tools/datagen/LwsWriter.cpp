@@ -4,15 +4,7 @@
 #include <cstdio>
 #include <sstream>
 
-namespace {
-
-std::string number(double v) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%.6f", v);
-    return buf;
-}
-
-}  // namespace
+#include "tools/datagen/DecimalText.h"
 
 void LwsWriter::alignGroups(LwsObject& object) {
     for (int group = 0; group < 9; group += 3) {
@@ -82,8 +74,8 @@ std::string LwsWriter::write(const std::vector<LwsObject>& objects, int lastFram
             out << "{ Envelope\n";
             out << "  " << o.channels[c].size() << "\n";
             for (const LwsKey& k : o.channels[c]) {
-                out << "  Key " << number(k.value) << " " << number(k.timeS) << " 0 0 0 0 " << number(k.inTangent)
-                    << " " << number(k.outTangent) << " 0\n";
+                out << "  Key " << decimalText(k.value) << " " << decimalText(k.timeS) << " 0 0 0 0 " << decimalText(k.inTangent)
+                    << " " << decimalText(k.outTangent) << " 0\n";
             }
             out << "  Behaviors 1 1\n";
             out << "}\n";

@@ -1,17 +1,8 @@
 #include "tools/datagen/ObjWriter.h"
 
-#include <cstdio>
 #include <sstream>
 
-namespace {
-
-std::string number(float v) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%.6f", static_cast<double>(v));
-    return buf;
-}
-
-}  // namespace
+#include "tools/datagen/DecimalText.h"
 
 std::vector<std::vector<uint32_t>> ObjWriter::polygons(const ObjGroup& group) {
     std::vector<std::vector<uint32_t>> out;
@@ -51,18 +42,18 @@ std::string ObjWriter::obj(const std::vector<ObjGroup>& groups, const std::strin
     for (const auto& g : groups) {
         for (size_t v = 0; v < g.mesh.vertexCount(); ++v) {
             const Vec3 p = g.mesh.positions[v];
-            out << "v " << number(p.x) << " " << number(p.y) << " " << number(p.z) << "\n";
+            out << "v " << decimalText(p.x) << " " << decimalText(p.y) << " " << decimalText(p.z) << "\n";
         }
     }
     for (const auto& g : groups) {
         for (size_t v = 0; v < g.mesh.vertexCount(); ++v) {
-            out << "vt " << number(g.mesh.uvs[v][0]) << " " << number(g.mesh.uvs[v][1]) << "\n";
+            out << "vt " << decimalText(g.mesh.uvs[v][0]) << " " << decimalText(g.mesh.uvs[v][1]) << "\n";
         }
     }
     for (const auto& g : groups) {
         for (size_t v = 0; v < g.mesh.vertexCount(); ++v) {
             const Vec3 n = g.mesh.normals[v];
-            out << "vn " << number(n.x) << " " << number(n.y) << " " << number(n.z) << "\n";
+            out << "vn " << decimalText(n.x) << " " << decimalText(n.y) << " " << decimalText(n.z) << "\n";
         }
     }
     size_t base = 1;
@@ -95,7 +86,7 @@ std::string ObjWriter::mtl(const std::vector<MtlMaterial>& materials) {
     for (const auto& m : materials) {
         out << "\nnewmtl " << m.name << "\n";
         out << "Ka 0.200000 0.200000 0.200000\n";
-        out << "Kd " << number(m.r) << " " << number(m.g) << " " << number(m.b) << "\n";
+        out << "Kd " << decimalText(m.r) << " " << decimalText(m.g) << " " << decimalText(m.b) << "\n";
         out << "Ks 0.300000 0.300000 0.300000\n";
         out << "Ns 20.000000\n";
         if (!m.texture.empty()) out << "map_Kd " << m.texture << "\n";

@@ -1,17 +1,8 @@
 #include "tools/datagen/XFileWriter.h"
 
-#include <cstdio>
 #include <sstream>
 
-namespace {
-
-std::string number(float v) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%.6f", static_cast<double>(v));
-    return buf;
-}
-
-}  // namespace
+#include "tools/datagen/DecimalText.h"
 
 std::string XFileWriter::write(const std::string& meshName, const GenMesh& mesh, const std::string& textureFile) {
     std::ostringstream out;
@@ -22,7 +13,7 @@ std::string XFileWriter::write(const std::string& meshName, const GenMesh& mesh,
     out << " " << nv << ";\n";
     for (size_t i = 0; i < nv; ++i) {
         const Vec3 p = mesh.positions[i];
-        out << " " << number(p.x) << ";" << number(p.y) << ";" << number(p.z) << ";" << sep(i, nv);
+        out << " " << decimalText(p.x) << ";" << decimalText(p.y) << ";" << decimalText(p.z) << ";" << sep(i, nv);
     }
     out << " " << nt << ";\n";
     for (size_t i = 0; i < nt; ++i) {
@@ -32,7 +23,7 @@ std::string XFileWriter::write(const std::string& meshName, const GenMesh& mesh,
     out << "\n MeshNormals {\n  " << nv << ";\n";
     for (size_t i = 0; i < nv; ++i) {
         const Vec3 n = mesh.normals[i];
-        out << "  " << number(n.x) << ";" << number(n.y) << ";" << number(n.z) << ";" << sep(i, nv);
+        out << "  " << decimalText(n.x) << ";" << decimalText(n.y) << ";" << decimalText(n.z) << ";" << sep(i, nv);
     }
     out << "  " << nt << ";\n";
     for (size_t i = 0; i < nt; ++i) {
@@ -41,7 +32,7 @@ std::string XFileWriter::write(const std::string& meshName, const GenMesh& mesh,
     }
     out << " }\n\n MeshTextureCoords {\n  " << nv << ";\n";
     for (size_t i = 0; i < nv; ++i) {
-        out << "  " << number(mesh.uvs[i][0]) << ";" << number(mesh.uvs[i][1]) << ";" << sep(i, nv);
+        out << "  " << decimalText(mesh.uvs[i][0]) << ";" << decimalText(mesh.uvs[i][1]) << ";" << sep(i, nv);
     }
     out << " }\n\n MeshMaterialList {\n  1;\n  " << nt << ";\n";
     for (size_t i = 0; i < nt; ++i) out << "  0" << sep(i, nt);
