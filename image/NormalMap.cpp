@@ -8,6 +8,14 @@ namespace {
 // and truncated.
 std::uint8_t encode(float component) { return static_cast<std::uint8_t>(((component + 1.0f) * 0.5f) * 255.0f); }
 
+// The normal (0, 0, 1) of a flat surface, which the last row and column get since they have no
+// neighbour to difference with.
+void writeFlat(std::uint8_t* out) {
+  out[0] = 0x80;
+  out[1] = 0x80;
+  out[2] = 0xFF;
+}
+
 }  // namespace
 
 RefPtr<Image> makeNormalMap(const Image& source, float scale, std::uint32_t format) {
@@ -33,9 +41,7 @@ RefPtr<Image> makeNormalMap(const Image& source, float scale, std::uint32_t form
     for (std::uint32_t y = 0; y < height; ++y) {
       for (std::uint32_t x = 0; x < width; ++x, out += 3) {
         if (x == width - 1 || y == height - 1) {
-          out[0] = 0x80;
-          out[1] = 0x80;
-          out[2] = 0xFF;
+          writeFlat(out);
           continue;
         }
         const std::uint8_t* h = heights + std::size_t(y) * width + x;
@@ -50,9 +56,7 @@ RefPtr<Image> makeNormalMap(const Image& source, float scale, std::uint32_t form
         const float length = std::sqrt(nx * nx + ny * ny + nz * nz);
         if (!(length > 0.0f) || !std::isfinite(length)) {
           // Scale 0 leaves no direction to normalise; the flat normal stands in.
-          out[0] = 0x80;
-          out[1] = 0x80;
-          out[2] = 0xFF;
+          writeFlat(out);
           continue;
         }
         const float inverse = 1.0f / length;
