@@ -25,25 +25,6 @@ Material& defaultMaterial() {
   return *material;
 }
 
-struct ShadowEntry {
-  Matrix34 transform;
-  const ShadowVolume* volume;
-};
-
-// Adds the instance to the visible list when its world bounds touch the frustum, and rebuilds and
-// collects its shadow whatever the visibility: a caster outside the view still shadows into it.
-void collect(Camera& camera, MeshInstance& instance, bool objectVisible,
-             std::vector<MeshInstance*>& visible, std::vector<ShadowEntry>& shadows) {
-  if (objectVisible) {
-    const BoundingSphere& bounds = instance.worldBounds();
-    if (camera.classifySphere(bounds.center, bounds.radius) != 0) visible.push_back(&instance);
-  }
-  if (instance.castsShadow() && instance.node()) {
-    instance.updateShadow();
-    shadows.push_back({instance.node()->world(), instance.shadow()});
-  }
-}
-
 }  // namespace
 
 Renderer::Renderer(const Color& clearColor) : background(clearColor) {}
@@ -67,6 +48,17 @@ void Renderer::applyCamera(Camera& camera) {
   setProjectionMatrix(projection.data());
 }
 
+void Renderer::collect(Camera& camera, MeshInstance& instance, bool objectVisible) {
+  if (objectVisible) {
+    const BoundingSphere& bounds = instance.worldBounds();
+    if (camera.classifySphere(bounds.center, bounds.radius) != 0) visible.push_back(&instance);
+  }
+  if (instance.castsShadow() && instance.node()) {
+    instance.updateShadow();
+    shadows.push_back({instance.node()->world(), instance.shadow()});
+  }
+}
+
 void Renderer::renderScene(Scene& scene) {
   Camera& camera = scene.camera() ? *scene.camera() : defaultCamera();
   applyCamera(camera);
@@ -75,18 +67,18 @@ void Renderer::renderScene(Scene& scene) {
     if (light) addLight(*light);
   }
 
-  std::vector<MeshInstance*> visible;
-  std::vector<ShadowEntry> shadows;
+  visible.clear();
+  shadows.clear();
   for (const RefPtr<Model>& object : scene.objects()) {
     if (!object) continue;
     const BoundingSphere& bounds = object->bounds();
     const bool objectVisible = camera.classifySphere(bounds.center, bounds.radius) != 0;
     for (const RefPtr<MeshInstance>& instance : object->instances()) {
-      if (instance) collect(camera, *instance, objectVisible, visible, shadows);
+      if (instance) collect(camera, *instance, objectVisible);
     }
   }
   for (const RefPtr<MeshInstance>& instance : scene.instances()) {
-    if (instance) collect(camera, *instance, true, visible, shadows);
+    if (instance) collect(camera, *instance, true);
   }
 
   auto drawInstance = [this](MeshInstance& instance, int shadowPass) {

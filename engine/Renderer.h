@@ -1,8 +1,10 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "engine/Color.h"
+#include "engine/Matrix34.h"
 #include "foundation/RefCounted.h"
 #include "foundation/RefPtr.h"
 
@@ -12,10 +14,10 @@ class GraphicsDevice;
 class Light;
 class Material;
 class Mesh;
+class MeshInstance;
 class ParticleEmitter;
 class Scene;
 class ShadowVolume;
-struct Matrix34;
 struct RenderFlags;
 
 // The engine's drawing interface. A frame is bracketed by beginFrame and endFrame; a scene is
@@ -90,11 +92,22 @@ class Renderer : public RefCounted {
   Camera* camera() const { return currentCamera; }
 
  private:
+  struct ShadowEntry {
+    Matrix34 transform;
+    const ShadowVolume* volume;
+  };
+
   // Applies the scene's camera (or the default one) as view and projection.
   void applyCamera(Camera& camera);
+  // Adds the instance to the visible list when its world bounds touch the frustum, and rebuilds
+  // and collects its shadow whatever the visibility: a caster outside the view still shadows into it.
+  void collect(Camera& camera, MeshInstance& instance, bool objectVisible);
 
   Color background;
   Camera* currentCamera = nullptr;
+  // renderScene's lists, kept so that later frames reuse their memory.
+  std::vector<MeshInstance*> visible;
+  std::vector<ShadowEntry> shadows;
 };
 
 // The program's renderer, filled by the application's initialisation and released at exit.
