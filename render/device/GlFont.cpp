@@ -87,12 +87,7 @@ RefPtr<GlFont> GlFont::create(GlDevice* owner, const std::string& faceName, int 
   return font;
 }
 
-GlFont::~GlFont() {
-  if (device) {
-    device->makeCurrent();
-    freeGl();
-  }
-}
+GlFont::~GlFont() { freeInOwnerContext(); }
 
 void GlFont::freeGl() {
   if (texture) glDeleteTextures(1, &texture);

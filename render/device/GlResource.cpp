@@ -16,3 +16,9 @@ void GlResource::detach() {
   freeGl();
   device = nullptr;
 }
+
+void GlResource::freeInOwnerContext() {
+  if (!device) return;
+  device->makeCurrent();
+  freeGl();
+}

@@ -19,6 +19,9 @@ class GlResource {
 
  protected:
   virtual void freeGl() = 0;
+  // Frees the GL objects in the owner's context, if there still is an owner. Derived destructors
+  // call it, because by the time the base destructor runs freeGl is out of reach.
+  void freeInOwnerContext();
 
   GlDevice* device;  // null once detached
 };

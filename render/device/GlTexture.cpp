@@ -26,12 +26,7 @@ GlTexture::GlTexture(GlDevice* owner, std::uint32_t width, std::uint32_t height,
   glBindTexture(GL_TEXTURE_2D, 0);
 }
 
-GlTexture::~GlTexture() {
-  if (device) {
-    device->makeCurrent();
-    freeGl();
-  }
-}
+GlTexture::~GlTexture() { freeInOwnerContext(); }
 
 void GlTexture::freeGl() {
   if (texture) glDeleteTextures(1, &texture);
