@@ -17,6 +17,8 @@
 #include "foundation/RepeatAction.h"
 #include "foundation/Timer.h"
 
+#include "TestSupport.h"
+
 namespace {
 
 class FakeInput : public InputSource {
@@ -45,28 +47,9 @@ class FakeInput : public InputSource {
 };
 
 // Frames at a fixed 100 per second, input from a fake source.
-class InputTest : public ::testing::Test {
+class InputTest : public testsupport::InputFrames {
  protected:
-  void SetUp() override {
-    Timer::instance().reset();
-    Timer::instance().setFixedStep(10.0);
-    Keyboard::instance().reset();
-    Mouse::instance().reset();
-    InputSource::install(&input);
-  }
-  void TearDown() override {
-    InputSource::install(nullptr);
-    Keyboard::instance().reset();
-    Mouse::instance().reset();
-    Timer::instance().setFixedStep(0.0);
-    Timer::instance().reset();
-  }
-  // Starts the next frame: the timer ticks, then the devices are polled.
-  void nextFrame() {
-    Timer::instance().tick();
-    Mouse::instance().poll();
-    Keyboard::instance().poll();
-  }
+  InputTest() : InputFrames(input) {}
   void press(int key) { input.keys[key] = 1; }
   void release(int key) { input.keys[key] = 0; }
 

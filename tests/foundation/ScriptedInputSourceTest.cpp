@@ -9,27 +9,9 @@
 
 namespace {
 
-class ScriptedInput : public ::testing::Test {
+class ScriptedInput : public testsupport::InputFrames {
  protected:
-  void SetUp() override {
-    Timer::instance().reset();
-    Timer::instance().setFixedStep(10.0);
-    Keyboard::instance().reset();
-    Mouse::instance().reset();
-    InputSource::install(&script);
-  }
-  void TearDown() override {
-    InputSource::install(nullptr);
-    Keyboard::instance().reset();
-    Mouse::instance().reset();
-    Timer::instance().setFixedStep(0.0);
-    Timer::instance().reset();
-  }
-  void nextFrame() {
-    Timer::instance().tick();
-    Mouse::instance().poll();
-    Keyboard::instance().poll();
-  }
+  ScriptedInput() : InputFrames(script) {}
 
   ScriptedInputSource script;
 };

@@ -1,4 +1,5 @@
 #pragma once
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -7,6 +8,10 @@
 #include <string>
 
 #include "foundation/Clock.h"
+#include "foundation/InputSource.h"
+#include "foundation/Keyboard.h"
+#include "foundation/Mouse.h"
+#include "foundation/Timer.h"
 
 namespace testsupport {
 
@@ -65,6 +70,37 @@ class ManualTime {
 
  private:
   static inline double nowMs = 0.0;
+};
+
+// Frames at a fixed 100 per second, input from the given source. The timer and both devices
+// start fresh and are left fresh for the next test.
+class InputFrames : public ::testing::Test {
+ protected:
+  // Only the reference is kept, so the source may be a member the fixture constructs later.
+  explicit InputFrames(InputSource& source) : source_(source) {}
+  void SetUp() override {
+    Timer::instance().reset();
+    Timer::instance().setFixedStep(10.0);
+    Keyboard::instance().reset();
+    Mouse::instance().reset();
+    InputSource::install(&source_);
+  }
+  void TearDown() override {
+    InputSource::install(nullptr);
+    Keyboard::instance().reset();
+    Mouse::instance().reset();
+    Timer::instance().setFixedStep(0.0);
+    Timer::instance().reset();
+  }
+  // Starts the next frame: the timer ticks, then the devices are polled.
+  void nextFrame() {
+    Timer::instance().tick();
+    Mouse::instance().poll();
+    Keyboard::instance().poll();
+  }
+
+ private:
+  InputSource& source_;
 };
 
 }  // namespace testsupport
