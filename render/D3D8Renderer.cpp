@@ -383,7 +383,10 @@ void D3D8Renderer::drawHardwareMesh(HardwareMesh& buffers) {
   if (!open || !buffers.mesh() || !buffers.vertexBuffer()) return;
   const Mesh& mesh = *buffers.mesh();
   const std::uint32_t vertexCount = mesh.vertexCount();
-  const bool indexed = mesh.indexCount() > 0 && buffers.indexBuffer();
+  const bool indexed = mesh.indexCount() > 0;
+  // Without its index buffer (its creation or the fill before it failed) an indexed mesh is not
+  // drawn: read as a plain list its index count would run past the vertices.
+  if (indexed && !buffers.indexBuffer()) return;
   graphics->setVertexShader(buffers.format());
   graphics->setStreamSource(0, buffers.vertexBuffer(), fvfVertexSize(buffers.format()));
   graphics->setIndices(buffers.indexBuffer(), 0);

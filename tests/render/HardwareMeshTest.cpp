@@ -190,6 +190,25 @@ TEST_F(MeshDraw, FailedCreationDrawsNothingAndTheNextChangeRetries) {
   EXPECT_EQ(r.device->callCount("drawIndexedPrimitive"), 1);
 }
 
+// The quad's six indices name four vertices: drawn without its index buffer it would be read as
+// a plain list of six vertices, two past the end of the vertex buffer.
+TEST_F(MeshDraw, IndexedMeshWithoutItsIndexBufferDrawsNothing) {
+  for (const char* failing : {"createIndexBuffer", "lockVertexBuffer"}) {
+    SCOPED_TRACE(failing);
+    RefPtr<Mesh> quad = Mesh::createQuad(1.0f, 1.0f);
+    r.device->failOn(failing);
+    r.renderer->drawMesh(*quad);
+    r.device->clearFailures();
+    EXPECT_EQ(r.device->callCount("drawPrimitive"), 0);
+    EXPECT_EQ(r.device->callCount("drawIndexedPrimitive"), 0);
+    quad->notifyChanged();
+    r.renderer->drawMesh(*quad);
+    EXPECT_EQ(r.device->callCount("drawPrimitive"), 0);
+    EXPECT_EQ(r.device->callCount("drawIndexedPrimitive"), 1);
+    r.device->clearCalls();
+  }
+}
+
 TEST_F(MeshDraw, FailedLockStopsBeforeTheIndexBuffer) {
   RefPtr<Mesh> quad = Mesh::createQuad(1.0f, 1.0f);
   r.device->failOn("lockVertexBuffer");
