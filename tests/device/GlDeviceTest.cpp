@@ -117,6 +117,15 @@ class GlDeviceTest : public ::testing::Test {
   }
   int drawFullScreen(float z, std::uint32_t color) { return drawQuad(-1, -1, 1, 1, z, color); }
 
+  // A square strip from (−h, −h) to (h, h) at depth z, every vertex with the normal n.
+  int drawLitQuad(float h, float z = 0.5f, float nx = 0.0f, float ny = 0.0f, float nz = -1.0f) {
+    return draw(std::vector<NormalVertex>{{-h, h, z, nx, ny, nz},
+                                          {h, h, z, nx, ny, nz},
+                                          {-h, -h, z, nx, ny, nz},
+                                          {h, -h, z, nx, ny, nz}},
+                kNormalFvf, D3DPT_TRIANGLESTRIP);
+  }
+
   const std::vector<std::uint8_t>& frame() {
     device->endScene();
     int w = 0, h = 0;
@@ -247,12 +256,7 @@ TEST_F(GlDeviceTest, PointLightFollowsTheFixedFunctionEquation) {
   light.Attenuation2 = 0.1f;
   device->setLight(3, light);
   device->lightEnable(3, true);
-  ASSERT_EQ(draw(std::vector<NormalVertex>{{-0.5f, 0.5f, 0.5f, 0, 0, -1},
-                                           {0.5f, 0.5f, 0.5f, 0, 0, -1},
-                                           {-0.5f, -0.5f, 0.5f, 0, 0, -1},
-                                           {0.5f, -0.5f, 0.5f, 0, 0, -1}},
-                 kNormalFvf, D3DPT_TRIANGLESTRIP),
-            D3D_OK);
+  ASSERT_EQ(drawLitQuad(0.5f), D3D_OK);
   frame();
   EXPECT_TRUE(near(pixel(32, 32), {186, 82, 45, 255}, 2));
   EXPECT_TRUE(near(pixel(20, 44), {186, 82, 45, 255}, 2));
@@ -272,11 +276,7 @@ TEST_F(GlDeviceTest, PointLightBeyondItsRangeAddsNothing) {
   light.Attenuation0 = 1.0f;
   device->setLight(0, light);
   device->lightEnable(0, true);
-  draw(std::vector<NormalVertex>{{-0.5f, 0.5f, 0.5f, 0, 0, -1},
-                                 {0.5f, 0.5f, 0.5f, 0, 0, -1},
-                                 {-0.5f, -0.5f, 0.5f, 0, 0, -1},
-                                 {0.5f, -0.5f, 0.5f, 0, 0, -1}},
-       kNormalFvf, D3DPT_TRIANGLESTRIP);
+  drawLitQuad(0.5f);
   frame();
   EXPECT_TRUE(near(pixel(32, 32), {0, 0, 0, 255}, 0));
 }
@@ -308,11 +308,7 @@ TEST_F(GlDeviceTest, DirectionalLightSpecularOnlyWhenEnabled) {
     light.Direction = {0.0f, -0.6f, 0.8f};
     device->setLight(0, light);
     device->lightEnable(0, true);
-    draw(std::vector<NormalVertex>{{-1, 1, 0.5f, 0, 0, -1},
-                                   {1, 1, 0.5f, 0, 0, -1},
-                                   {-1, -1, 0.5f, 0, 0, -1},
-                                   {1, -1, 0.5f, 0, 0, -1}},
-         kNormalFvf, D3DPT_TRIANGLESTRIP);
+    drawLitQuad(1);
     frame();
     EXPECT_TRUE(near(pixel(32, 32), c.expected, 2)) << "specular " << c.specular;
   }
@@ -335,11 +331,7 @@ TEST_F(GlDeviceTest, LightsAreGivenInWorldSpace) {
   light.Direction = {-1, 0, 0};
   device->setLight(1, light);
   device->lightEnable(1, true);
-  draw(std::vector<NormalVertex>{{-1, 1, 0.5f, 0, 0, -1},
-                                 {1, 1, 0.5f, 0, 0, -1},
-                                 {-1, -1, 0.5f, 0, 0, -1},
-                                 {1, -1, 0.5f, 0, 0, -1}},
-       kNormalFvf, D3DPT_TRIANGLESTRIP);
+  drawLitQuad(1);
   frame();
   EXPECT_TRUE(near(pixel(32, 32), {153, 153, 153, 255}, 1));
 }
@@ -782,11 +774,7 @@ TEST_F(GlDeviceTest, ReflectionVectorCoordinatesThroughTheTextureTransform) {
     device->setTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS, c.ttff);
     device->setTransform(D3DTS_TEXTURE0, halfShift);
     const float h = 0.1f, ny = 0.5f, nz = -0.70710678f;
-    draw(std::vector<NormalVertex>{{-h, h, 0.5f, c.nx, ny, nz},
-                                   {h, h, 0.5f, c.nx, ny, nz},
-                                   {-h, -h, 0.5f, c.nx, ny, nz},
-                                   {h, -h, 0.5f, c.nx, ny, nz}},
-         kNormalFvf, D3DPT_TRIANGLESTRIP);
+    drawLitQuad(h, 0.5f, c.nx, ny, nz);
     frame();
     EXPECT_TRUE(near(pixel(32, 32), c.expected, 0)) << c.nx << " ttff " << c.ttff;
   }
@@ -1016,11 +1004,7 @@ TEST_F(GlDeviceTest, NormalsFollowTheWorldScaleUnlessRenormalised) {
     light.Direction = {0, 0, 1};
     device->setLight(0, light);
     device->lightEnable(0, true);
-    draw(std::vector<NormalVertex>{{-0.5f, 0.5f, 0.25f, 0, 0, -1},
-                                   {0.5f, 0.5f, 0.25f, 0, 0, -1},
-                                   {-0.5f, -0.5f, 0.25f, 0, 0, -1},
-                                   {0.5f, -0.5f, 0.25f, 0, 0, -1}},
-         kNormalFvf, D3DPT_TRIANGLESTRIP);
+    drawLitQuad(0.5f, 0.25f);
     frame();
     EXPECT_TRUE(near(pixel(32, 32), {c.expected, c.expected, c.expected, 255}, 1))
         << "normalize " << c.normalize;
