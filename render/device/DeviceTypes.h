@@ -15,6 +15,14 @@ constexpr int E_OUTOFMEMORY = static_cast<int>(0x8007000Eu);
 inline bool deviceSucceeded(int result) { return result >= 0; }
 inline bool deviceFailed(int result) { return result < 0; }
 
+// The byte range a buffer lock names, size 0 reaching to the end of the buffer; false when the
+// range does not lie inside a buffer of length bytes.
+inline bool resolveLockRange(std::uint32_t length, std::uint32_t offset, std::uint32_t& size) {
+  if (offset > length) return false;
+  if (size == 0) size = length - offset;
+  return size <= length - offset;
+}
+
 // ---- Boolean values of render states.
 constexpr std::uint32_t D3D_FALSE = 0;
 constexpr std::uint32_t D3D_TRUE = 1;

@@ -27,9 +27,7 @@ int GlBufferStorage::lock(std::uint32_t offset, std::uint32_t size, void** data,
                           std::uint32_t flags) {
   if (data) *data = nullptr;
   const std::uint32_t length = static_cast<std::uint32_t>(memory.size());
-  if (!buffer || !data || locked || offset > length) return D3DERR_INVALIDCALL;
-  if (size == 0) size = length - offset;
-  if (size > length - offset) return D3DERR_INVALIDCALL;
+  if (!buffer || !data || locked || !resolveLockRange(length, offset, size)) return D3DERR_INVALIDCALL;
   locked = true;
   lockOffset = offset;
   lockSize = size;

@@ -28,9 +28,8 @@ class RecordingResource {
     int result = record(DeviceCall{lockName, {id, offset, size, flags}, {}, {}, D3D_OK});
     if (data) *data = nullptr;
     if (deviceFailed(result)) return result;
-    std::uint32_t length = static_cast<std::uint32_t>(memory.size());
-    if (size == 0) size = length - std::min(offset, length);
-    if (!data || locked || offset > length || size > length - offset) return D3DERR_INVALIDCALL;
+    const std::uint32_t length = static_cast<std::uint32_t>(memory.size());
+    if (!data || locked || !resolveLockRange(length, offset, size)) return D3DERR_INVALIDCALL;
     locked = true;
     *data = memory.data() + offset;
     return D3D_OK;

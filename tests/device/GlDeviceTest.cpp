@@ -713,6 +713,36 @@ TEST_F(GlDeviceTest, ProgramsThatFailToBuildAreZeroWithTheReasonLogged) {
   }
 }
 
+// Locks of a 12-byte buffer: size 0 reaches to the end; a range past the end is refused.
+TEST_F(GlDeviceTest, BufferLocksStayInsideTheBuffer) {
+  RefPtr<DeviceVertexBuffer> vb;
+  ASSERT_EQ(device->createVertexBuffer(12, 0, D3DFVF_XYZ, D3DPOOL_MANAGED, vb), D3D_OK);
+  RefPtr<DeviceIndexBuffer> ib;
+  ASSERT_EQ(device->createIndexBuffer(12, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED, ib), D3D_OK);
+  struct Case {
+    std::uint32_t offset, size;
+    int expected;
+  } cases[] = {{0, 0, D3D_OK},
+               {0, 12, D3D_OK},
+               {10, 2, D3D_OK},
+               {12, 0, D3D_OK},
+               {10, 4, D3DERR_INVALIDCALL},
+               {13, 0, D3DERR_INVALIDCALL},
+               {12, 1, D3DERR_INVALIDCALL},
+               {4, 0xFFFFFFFFu, D3DERR_INVALIDCALL}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.offset << "+" << c.size);
+    void* data = nullptr;
+    EXPECT_EQ(vb->lock(c.offset, c.size, &data, 0), c.expected);
+    EXPECT_EQ(data != nullptr, c.expected == D3D_OK);
+    if (data) vb->unlock();
+    data = nullptr;
+    EXPECT_EQ(ib->lock(c.offset, c.size, &data, 0), c.expected);
+    EXPECT_EQ(data != nullptr, c.expected == D3D_OK);
+    if (data) ib->unlock();
+  }
+}
+
 // A 5 x 3 texture: 60 bytes in the managed pool; there is no level 1.
 TEST_F(GlDeviceTest, TextureDescribesItsOneLevel) {
   for (std::uint32_t format : {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8}) {

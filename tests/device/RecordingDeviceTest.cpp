@@ -178,7 +178,8 @@ TEST(RecordingDeviceTest, LocksOutsideTheBufferAreRefused) {
                {10, 2, D3D_OK},
                {10, 4, D3DERR_INVALIDCALL},
                {13, 0, D3DERR_INVALIDCALL},
-               {12, 1, D3DERR_INVALIDCALL}};
+               {12, 1, D3DERR_INVALIDCALL},
+               {4, 0xFFFFFFFFu, D3DERR_INVALIDCALL}};
   for (const Case& c : cases) {
     void* data = nullptr;
     EXPECT_EQ(ib->lock(c.offset, c.size, &data, 0), c.expected) << c.offset << "+" << c.size;
