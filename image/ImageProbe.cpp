@@ -1,7 +1,9 @@
 #include "image/ImageProbe.h"
 
 #include <algorithm>
-#include <cctype>
+
+#include "foundation/Path.h"
+#include "foundation/StringUtils.h"
 
 namespace {
 
@@ -16,12 +18,7 @@ std::uint32_t readLittleEndian32(const unsigned char* p) {
 
 ImageExtent extent(std::uint32_t width, std::uint32_t height) { return ImageExtent{true, width, height}; }
 
-bool endsWithTga(const std::string& name) {
-  if (name.size() < 4) return false;
-  std::string tail = name.substr(name.size() - 4);
-  for (char& c : tail) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return tail == ".tga";
-}
+bool endsWithTga(const std::string& name) { return toLower(Path(name).extension()) == ".tga"; }
 
 ImageExtent probeJpeg(const unsigned char* bytes, std::size_t size) {
   std::size_t p = 2;
