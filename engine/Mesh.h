@@ -35,7 +35,8 @@ class Mesh : public RefCounted {
 
   static RefPtr<Mesh> createQuad(float width, float height);
   static RefPtr<Mesh> createBox(float width, float height, float depth);
-  // Null when the sphere would need 65535 or more vertices, or fewer than four segments.
+  // Odd segment counts round up to even. Null when the sphere would need 65535 or more vertices,
+  // or for fewer than three segments (two would leave no ring between the poles).
   static RefPtr<Mesh> createSphere(float radius, int segments);
 
   std::uint32_t frameCount() const { return static_cast<std::uint32_t>(frames.size()); }

@@ -320,7 +320,7 @@ TEST(MeshFactoryTest, SphereCountsAndOrientation) {
     int segments;
     std::uint32_t vertices;
     std::uint32_t indices;
-  } cases[] = {{8, 3 * 8 + 2, 6 * 8 * 3}, {7, 3 * 8 + 2, 6 * 8 * 3}, {4, 1 * 4 + 2, 6 * 4 * 1}, {32, 15 * 32 + 2, 6 * 32 * 15}};
+  } cases[] = {{8, 3 * 8 + 2, 6 * 8 * 3}, {7, 3 * 8 + 2, 6 * 8 * 3}, {4, 1 * 4 + 2, 6 * 4 * 1}, {3, 1 * 4 + 2, 6 * 4 * 1}, {32, 15 * 32 + 2, 6 * 32 * 15}};
   for (const auto& c : cases) {
     RefPtr<Mesh> sphere = Mesh::createSphere(2.0f, c.segments);
     ASSERT_TRUE(sphere) << c.segments;
