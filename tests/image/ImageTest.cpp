@@ -20,8 +20,8 @@ using testfiles::tgaHeader;
 namespace {
 
 // 2 x 2, 24 bits, stored bottom row first as B, G, R.
-const Bytes kTgaPixels = {10, 20, 30, 40, 50, 60, 70, 80, 90, 100, 110, 120};
-Bytes uncompressedTga() { return concat(tgaHeader(2, 2, 2, 24), kTgaPixels); }
+const Bytes& kTgaPixels = testfiles::kTga2x2Pixels;
+Bytes uncompressedTga() { return testfiles::tga2x2(); }
 
 // 3 x 2 run-length TGA: a run of three (1, 2, 3) then three raw pixels.
 const Bytes kRleExpanded = {1, 2, 3, 1, 2, 3, 1, 2, 3, 7, 8, 9, 10, 11, 12, 13, 14, 15};

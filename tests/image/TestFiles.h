@@ -82,6 +82,11 @@ inline Bytes concat(Bytes a, const Bytes& b) {
   return a;
 }
 
+// A 2 x 2, 24-bit uncompressed TGA and its pixels as the file stores them: bottom row first,
+// B, G, R.
+inline const Bytes kTga2x2Pixels = {10, 20, 30, 40, 50, 60, 70, 80, 90, 100, 110, 120};
+inline Bytes tga2x2() { return concat(tgaHeader(2, 2, 2, 24), kTga2x2Pixels); }
+
 inline void putLittle32(Bytes& bytes, std::size_t at, std::uint32_t value) {
   for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
 }

@@ -23,7 +23,7 @@ namespace {
 constexpr std::uint32_t kTag = 1;
 
 // 2 x 2, bottom row first, B G R.
-const Bytes kTga24Pixels = {10, 20, 30, 40, 50, 60, 70, 80, 90, 100, 110, 120};
+const Bytes& kTga24Pixels = testfiles::kTga2x2Pixels;
 const Bytes kTga24AsBgra = {10, 20, 30, 255, 40, 50, 60, 255, 70, 80, 90, 255, 100, 110, 120, 255};
 const Bytes kTga32Pixels = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
 
@@ -34,7 +34,7 @@ std::string writeScratch(const std::string& name, const Bytes& bytes) {
 }
 
 std::string tga24File(const std::string& name) {
-  return writeScratch(name, concat(tgaHeader(2, 2, 2, 24), kTga24Pixels));
+  return writeScratch(name, testfiles::tga2x2());
 }
 
 // A 16 x 16 JPEG whose picture is red in its top half and blue in its bottom half.
@@ -259,7 +259,7 @@ TEST_F(TextureManagerTest, ArchiveMembersAreKeyedByMemberNameAndNeverFlipped) {
   const std::string jpeg = halvesJpeg("member.jpg");
   const std::string archivePath = testfiles::scratchPath("textures.pk3");
   ASSERT_TRUE(testfiles::writeZip(archivePath, {{"models/skin.jpg", testfiles::readFile(jpeg)},
-                                                {"models/skin.tga", concat(tgaHeader(2, 2, 2, 24), kTga24Pixels)}}));
+                                                {"models/skin.tga", testfiles::tga2x2()}}));
   ZipArchive archive(archivePath);
   Texture* skin = manager->createFromArchive(archive, "models/skin.jpg");
   EXPECT_EQ(skin->name(), "models/skin.jpg");
