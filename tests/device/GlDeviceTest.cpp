@@ -8,6 +8,7 @@
 #include "render/device/GlDevice.h"
 #include "render/device/GlHeadlessContext.h"
 #include "render/device/GlShaderCache.h"
+#include "tests/device/DeviceTestSupport.h"
 #include "foundation/LogCapture.h"
 
 // Pixel tests on a small headless device. Transforms are identity unless a test says otherwise,
@@ -49,14 +50,8 @@ class GlDeviceTest : public ::testing::Test {
     device = GlDevice::createHeadless(kSize, kSize);
     ASSERT_TRUE(device) << "no headless OpenGL";
     EXPECT_EQ(device->takeGlError(), 0u);
-    D3DPRESENT_PARAMETERS p;
-    p.BackBufferFormat = D3DFMT_X8R8G8B8;
-    p.BackBufferCount = 1;
-    p.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    p.Windowed = true;
-    p.EnableAutoDepthStencil = true;
-    p.AutoDepthStencilFormat = D3DFMT_D24S8;
-    ASSERT_EQ(device->createDevice(0, D3DDEVTYPE_HAL, D3DCREATE_HARDWARE_VERTEXPROCESSING, p),
+    ASSERT_EQ(device->createDevice(0, D3DDEVTYPE_HAL, D3DCREATE_HARDWARE_VERTEXPROCESSING,
+                                   windowedParams(D3DFMT_D24S8)),
               D3D_OK);
   }
   static void TearDownTestSuite() { device.reset(); }

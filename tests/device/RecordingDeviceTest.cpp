@@ -3,19 +3,9 @@
 #include <cstring>
 
 #include "render/device/RecordingDevice.h"
+#include "tests/device/DeviceTestSupport.h"
 
 namespace {
-
-D3DPRESENT_PARAMETERS windowedParams(std::uint32_t depthFormat) {
-  D3DPRESENT_PARAMETERS p;
-  p.BackBufferFormat = D3DFMT_X8R8G8B8;
-  p.BackBufferCount = 1;
-  p.SwapEffect = D3DSWAPEFFECT_DISCARD;
-  p.Windowed = true;
-  p.EnableAutoDepthStencil = true;
-  p.AutoDepthStencilFormat = depthFormat;
-  return p;
-}
 
 TEST(RecordingDeviceTest, DrawingCallsFailUntilTheDeviceIsCreated) {
   RefPtr<RecordingDevice> device = new RecordingDevice();
