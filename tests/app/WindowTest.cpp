@@ -120,6 +120,16 @@ TEST_F(XvfbWindowTest, ClosingTheWindowEndsTheLoopButKeepsTheDevice) {
   EXPECT_NE(window->device(), nullptr);
 }
 
+TEST_F(XvfbWindowTest, MissingSizeGivesTheSmallestWindowInsteadOfNone) {
+  SurfaceRequest request;  // the "INVALID" settings: 0 by 0
+  request.title = "INVALID";
+  std::unique_ptr<MainWindow> window = MainWindow::create(request);
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(window->clientWidth(), 1);
+  EXPECT_EQ(window->clientHeight(), 1);
+  EXPECT_NE(window->device(), nullptr);
+}
+
 TEST_F(XvfbWindowTest, KeyEventsReachTheWindowsInputSource) {
   SurfaceRequest request;
   request.title = "Keys";
