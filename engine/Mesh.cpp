@@ -309,8 +309,9 @@ void Mesh::computeFacePlanes() {
 void Mesh::computeNormals(bool angleWeighted, bool shareByPosition) {
   if (indexArray.empty()) return;
   const std::uint32_t tris = triangleCount();
-  std::vector<std::uint32_t> group(vertices);
-  std::vector<Vector3> sums;
+  std::vector<std::uint32_t>& group = normalGroups;
+  std::vector<Vector3>& sums = normalSums;
+  group.resize(vertices);
   for (VertexFrame& f : frames) {
     if (!hasPositions(f)) continue;
     // Each vertex accumulates into its group: itself, or all vertices at its exact position.

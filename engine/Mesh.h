@@ -142,4 +142,7 @@ class Mesh : public RefCounted {
   RefPtr<MeshChangeListener> changeListener;
   bool dynamicData = false;
   VertexFrame emptyFrame;  // current() of a mesh without frames
+  // Scratch of computeNormals, kept so that a mesh refreshed every frame allocates nothing.
+  std::vector<std::uint32_t> normalGroups;
+  std::vector<Vector3> normalSums;
 };

@@ -7,6 +7,7 @@
 #include "foundation/Timer.h"
 #include "water/ChoppyFftOcean.h"
 #include "water/ChoppyWavesContext.h"
+#include "water/GerstnerWavesContext.h"
 #include "water/NewaveContext.h"
 #include "water/Water2DContext.h"
 #include "water/ComplexHeightSource.h"
@@ -81,13 +82,14 @@ TEST(PerFrameWork, GridSimulationsAndTheirRefreshDoNotAllocate) {
   delete[] normals;
 }
 
-TEST(PerFrameWork, GridWaterScenesUpdateWithoutAllocating) {
+TEST(PerFrameWork, WaterScenesUpdateWithoutAllocating) {
   Timer::instance().reset();
   Timer::instance().setFixedStep(16.0);
   ChoppyWavesContext choppy;
   NewaveContext newave;
   Water2DContext water2D;
-  Context* scenes[] = {&choppy, &newave, &water2D};
+  GerstnerWavesContext gerstner;
+  Context* scenes[] = {&choppy, &newave, &water2D, &gerstner};
   for (Context* scene : scenes) scene->init();
   Timer::instance().tick();
   for (Context* scene : scenes) scene->update();
