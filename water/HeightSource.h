@@ -1,4 +1,5 @@
 #pragma once
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -34,5 +35,29 @@ class HeightSource : public RefCounted {
     // Select before converting: converting a float outside the int range is undefined.
     const float safe = std::fabs(scaled) < 2147483520.0f ? scaled : 0.0f;
     return static_cast<std::int32_t>(safe);
+  }
+
+ protected:
+  // Row loop shared by the array sources: heightAt(i) is the height at flat index i of a
+  // columns × rows grid. Goes through 32-bit integers first: the loops vectorise when the
+  // narrowing to bytes is separate.
+  template <typename HeightAt>
+  static void quantiseRow(std::uint32_t columns, std::uint32_t rows, float min, float range, std::uint32_t x0,
+                          std::uint32_t y, std::uint32_t count, std::uint8_t* out, HeightAt heightAt) {
+    const std::uint32_t inside = (y < rows && x0 < columns) ? std::min(count, columns - x0) : 0;
+    std::fill(out + inside, out + count, std::uint8_t{0});
+    if (range == 0.0f) {
+      std::fill(out, out + inside, std::uint8_t{0});
+      return;
+    }
+    constexpr std::uint32_t kChunk = 64;
+    std::int32_t whole[kChunk];
+    for (std::uint32_t done = 0; done < inside; done += kChunk) {
+      const std::uint32_t n = std::min(kChunk, inside - done);
+      const std::uint64_t start = static_cast<std::uint64_t>(columns) * y + x0 + done;
+      for (std::uint32_t i = 0; i < n; ++i) whole[i] = quantiseToInteger(heightAt(start + i), min, range);
+      std::uint8_t* bytes = out + done;
+      for (std::size_t i = 0; i < n; ++i) bytes[i] = static_cast<std::uint8_t>(whole[i]);
+    }
   }
 };
