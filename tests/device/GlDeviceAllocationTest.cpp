@@ -1,29 +1,13 @@
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
 #include <cstring>
-#include <new>
 #include <vector>
 
 #include "render/device/GlDevice.h"
 
-// Counts the C++ allocations of this test binary while a flag is up.
-namespace {
-std::atomic<bool> counting{false};
-std::atomic<long> allocations{0};
-}  // namespace
+#include "tests/support/AllocationCounter.h"
 
-// The replacement pair is malloc and free on both sides, which the compiler cannot see.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-
-void* operator new(std::size_t size) {
-  if (counting.load(std::memory_order_relaxed)) allocations.fetch_add(1);
-  if (void* p = std::malloc(size ? size : 1)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+using testsupport::allocationCount;
 
 namespace {
 
@@ -71,10 +55,9 @@ TEST(GlDeviceAllocationTest, DrawsAndStateChangesAllocateNothingOnceWarm) {
   };
   frame();  // builds the programs this frame needs
   frame();
-  counting = true;
+  const long before = allocationCount();
   for (int i = 0; i < 5; ++i) frame();
-  counting = false;
-  EXPECT_EQ(allocations.load(), 0);
+  EXPECT_EQ(allocationCount() - before, 0);
   EXPECT_EQ(device->takeGlError(), 0u);
 }
 

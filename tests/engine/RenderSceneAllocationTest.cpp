@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
 
 #include "engine/Camera.h"
 #include "engine/Light.h"
@@ -13,22 +10,9 @@
 #include "engine/Scene.h"
 #include "engine/SceneNode.h"
 
-// Counts the C++ allocations of this test binary while a flag is up.
-namespace {
-std::atomic<bool> counting{false};
-std::atomic<long> allocations{0};
-}  // namespace
+#include "tests/support/AllocationCounter.h"
 
-// The replacement pair is malloc and free on both sides, which the compiler cannot see.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-
-void* operator new(std::size_t size) {
-  if (counting.load(std::memory_order_relaxed)) allocations.fetch_add(1);
-  if (void* p = std::malloc(size ? size : 1)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+using testsupport::allocationCount;
 
 namespace {
 
@@ -84,12 +68,10 @@ TEST(RenderSceneAllocationTest, LaterFramesOfTheSameSceneAllocateNothing) {
   ASSERT_EQ(firstMeshes, 6) << "three visible boxes, ambient and lit passes";
   ASSERT_EQ(renderer->volumes, 1);
 
-  allocations = 0;
-  counting = true;
+  const long before = allocationCount();
   renderer->renderScene(scene);
   renderer->renderScene(scene);
-  counting = false;
-  EXPECT_EQ(allocations.load(), 0);
+  EXPECT_EQ(allocationCount() - before, 0);
   EXPECT_EQ(renderer->meshes, 3 * firstMeshes);
   EXPECT_EQ(renderer->volumes, 3);
 }

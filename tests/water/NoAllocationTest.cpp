@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
 
 #include "foundation/Timer.h"
 #include "water/ChoppyFftOcean.h"
@@ -17,22 +14,9 @@
 #include "water/SpringWaterGrid.h"
 #include "water/WaterHeightField2D.h"
 
-// Every allocation of this test program is counted, so a test can show that a per-frame path
-// allocates nothing.
-namespace {
-std::atomic<long> allocations{0};
-}
+#include "tests/support/AllocationCounter.h"
 
-void* operator new(std::size_t size) {
-  ++allocations;
-  if (void* p = std::malloc(size ? size : 1)) return p;
-  throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) { return operator new(size); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+using testsupport::allocationCount;
 
 namespace {
 
@@ -46,13 +30,13 @@ TEST(PerFrameWork, OceanEvaluationAndMeshRefreshDoNotAllocate) {
   ocean.evaluate(0.0);
   ASSERT_TRUE(builder.build(true, vertexCount, &positions, &normals, nullptr, nullptr, nullptr));
 
-  const long before = allocations.load();
+  const long before = allocationCount();
   for (int frame = 1; frame <= 3; ++frame) {
     ocean.evaluate(frame * 0.016);
     builder.setVerticalRange(-8.0f, 8.0f);
     ASSERT_TRUE(builder.build(false, vertexCount, &positions, &normals, nullptr, nullptr, nullptr));
   }
-  EXPECT_EQ(allocations.load() - before, 0);
+  EXPECT_EQ(allocationCount() - before, 0);
   delete[] positions;
   delete[] normals;
 }
@@ -71,13 +55,13 @@ TEST(PerFrameWork, GridSimulationsAndTheirRefreshDoNotAllocate) {
   float* normals = nullptr;
   ASSERT_TRUE(builder.build(true, vertexCount, &positions, &normals, nullptr, nullptr, nullptr));
 
-  const long before = allocations.load();
+  const long before = allocationCount();
   grid.step();
   field.step();
   source->setData(field.current());
   ASSERT_TRUE(builder.build(false, vertexCount, &positions, &normals, nullptr, nullptr, nullptr));
   waves.evaluate(1.0);
-  EXPECT_EQ(allocations.load() - before, 0);
+  EXPECT_EQ(allocationCount() - before, 0);
   delete[] positions;
   delete[] normals;
 }
@@ -95,19 +79,19 @@ TEST(PerFrameWork, WaterScenesUpdateWithoutAllocating) {
   for (Context* scene : scenes) scene->update();
 
   for (Context* scene : scenes) {
-    const long before = allocations.load();
+    const long before = allocationCount();
     Timer::instance().tick();
     scene->update();
-    EXPECT_EQ(allocations.load() - before, 0) << scene->name();
+    EXPECT_EQ(allocationCount() - before, 0) << scene->name();
   }
   Timer::instance().reset();
 }
 
 TEST(PerFrameWork, TheCounterSeesAllocations) {
   const float heights[4] = {0.0f, 0.0f, 0.0f, 0.0f};
-  const long before = allocations.load();
+  const long before = allocationCount();
   RefPtr<FloatHeightSource> source = new FloatHeightSource(heights, 2, 2, -1.0f, 1.0f);
-  EXPECT_EQ(allocations.load() - before, 1);
+  EXPECT_EQ(allocationCount() - before, 1);
 }
 
 }  // namespace
