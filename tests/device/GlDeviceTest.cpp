@@ -714,18 +714,7 @@ TEST_F(GlDeviceTest, BufferLocksStayInsideTheBuffer) {
   ASSERT_EQ(device->createVertexBuffer(12, 0, D3DFVF_XYZ, D3DPOOL_MANAGED, vb), D3D_OK);
   RefPtr<DeviceIndexBuffer> ib;
   ASSERT_EQ(device->createIndexBuffer(12, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED, ib), D3D_OK);
-  struct Case {
-    std::uint32_t offset, size;
-    int expected;
-  } cases[] = {{0, 0, D3D_OK},
-               {0, 12, D3D_OK},
-               {10, 2, D3D_OK},
-               {12, 0, D3D_OK},
-               {10, 4, D3DERR_INVALIDCALL},
-               {13, 0, D3DERR_INVALIDCALL},
-               {12, 1, D3DERR_INVALIDCALL},
-               {4, 0xFFFFFFFFu, D3DERR_INVALIDCALL}};
-  for (const Case& c : cases) {
+  for (const LockRangeCase& c : lockRangesOfTwelveBytes()) {
     SCOPED_TRACE(testing::Message() << c.offset << "+" << c.size);
     void* data = nullptr;
     EXPECT_EQ(vb->lock(c.offset, c.size, &data, 0), c.expected);

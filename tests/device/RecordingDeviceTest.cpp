@@ -160,17 +160,7 @@ TEST(RecordingDeviceTest, LocksOutsideTheBufferAreRefused) {
   RefPtr<DeviceIndexBuffer> ib;
   ASSERT_EQ(device->createIndexBuffer(12, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_MANAGED, ib),
             D3D_OK);
-  struct Case {
-    std::uint32_t offset, size;
-    int expected;
-  } cases[] = {{0, 0, D3D_OK},
-               {0, 12, D3D_OK},
-               {10, 2, D3D_OK},
-               {10, 4, D3DERR_INVALIDCALL},
-               {13, 0, D3DERR_INVALIDCALL},
-               {12, 1, D3DERR_INVALIDCALL},
-               {4, 0xFFFFFFFFu, D3DERR_INVALIDCALL}};
-  for (const Case& c : cases) {
+  for (const LockRangeCase& c : lockRangesOfTwelveBytes()) {
     void* data = nullptr;
     EXPECT_EQ(ib->lock(c.offset, c.size, &data, 0), c.expected) << c.offset << "+" << c.size;
     EXPECT_EQ(data != nullptr, c.expected == D3D_OK);
