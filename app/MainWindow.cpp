@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "foundation/Logger.h"
-#include "render/device/GlDevice.h"
+#include "device/GlDevice.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include "app/RenderSurface.h"
 #include "app/SdlInputSource.h"
-#include "render/device/GraphicsDevice.h"
+#include "device/GraphicsDevice.h"
 
 // The one top-level window: an SDL window with an OpenGL 3.3 core context (24-bit depth, 8-bit
 // stencil) whose client area is exactly the requested size. Closing it ends the main loop; the

@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "foundation/Logger.h"
-#include "render/device/GlDevice.h"
-#include "render/device/RecordingDevice.h"
+#include "device/GlDevice.h"
+#include "device/RecordingDevice.h"
 
 std::unique_ptr<OffscreenSurface> OffscreenSurface::create(Kind kind, const SurfaceRequest& request) {
   std::unique_ptr<OffscreenSurface> self(new OffscreenSurface());

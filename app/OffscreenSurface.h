@@ -2,7 +2,7 @@
 #include <memory>
 
 #include "app/RenderSurface.h"
-#include "render/device/GraphicsDevice.h"
+#include "device/GraphicsDevice.h"
 
 class RecordingDevice;
 

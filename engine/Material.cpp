@@ -4,7 +4,7 @@
 #include "engine/MeshInstance.h"
 #include "engine/Renderer.h"
 #include "image/Texture.h"
-#include "render/device/GraphicsDevice.h"
+#include "device/GraphicsDevice.h"
 
 Material::Material(std::uint32_t type) : materialType(type) {}
 

@@ -5,7 +5,7 @@
 #include "foundation/RefCounted.h"
 #include "foundation/RefPtr.h"
 #include "image/Image.h"
-#include "render/device/GraphicsDevice.h"
+#include "device/GraphicsDevice.h"
 
 // A named device texture of one level made from an Image. The image's rows land in the texture's
 // rows in the order the image holds them; JPEG files are flipped on loading, so every texture made

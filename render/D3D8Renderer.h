@@ -7,7 +7,7 @@
 #include "engine/RenderFlags.h"
 #include "engine/Renderer.h"
 #include "foundation/RefPtr.h"
-#include "render/device/GraphicsDevice.h"
+#include "device/GraphicsDevice.h"
 
 class HardwareMesh;
 

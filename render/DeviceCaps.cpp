@@ -3,7 +3,7 @@
 #include <ostream>
 
 #include "foundation/Logger.h"
-#include "render/device/GraphicsDevice.h"
+#include "device/GraphicsDevice.h"
 
 DeviceCaps& DeviceCaps::instance() {
   static DeviceCaps shared;

@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "render/device/DeviceTypes.h"
+#include "device/DeviceTypes.h"
 
 class GraphicsDevice;
 

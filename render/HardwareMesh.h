@@ -3,7 +3,7 @@
 
 #include "engine/MeshChangeListener.h"
 #include "foundation/RefPtr.h"
-#include "render/device/GraphicsDevice.h"
+#include "device/GraphicsDevice.h"
 
 class D3D8Renderer;
 class Mesh;

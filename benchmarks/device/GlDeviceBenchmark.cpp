@@ -3,7 +3,7 @@
 #include <cstring>
 #include <vector>
 
-#include "render/device/GlDevice.h"
+#include "device/GlDevice.h"
 
 // Raw device throughput on the headless GL device: draw calls and buffer streaming without the
 // renderer above. Each iteration ends with a frame read, which waits for the GPU, so the rates

@@ -8,8 +8,8 @@
 #include "engine/Scene.h"
 #include "engine/SceneNode.h"
 #include "render/D3D8Renderer.h"
-#include "render/device/GlDevice.h"
-#include "render/device/RecordingDevice.h"
+#include "device/GlDevice.h"
+#include "device/RecordingDevice.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "foundation/Variable.h"
 #include "foundation/VariableTable.h"
 #include "image/TextureManager.h"
-#include "render/device/RecordingDevice.h"
+#include "device/RecordingDevice.h"
 
 // A surface around a RecordingDevice that keeps every call, and closes after a given number of
 // event passes so that loops can be tested.

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "render/device/RecordingDevice.h"
+#include "device/RecordingDevice.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "render/device/DeviceTypes.h"
+#include "device/DeviceTypes.h"
 
 // The presentation the renderer asks for: one windowed X8R8G8B8 back buffer, discarded at
 // present, with a depth buffer of the given format.

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <vector>
 
-#include "render/device/GlDevice.h"
+#include "device/GlDevice.h"
 
 #include "tests/support/AllocationCounter.h"
 

@@ -5,9 +5,9 @@
 #include <cstring>
 #include <vector>
 
-#include "render/device/GlDevice.h"
-#include "render/device/GlHeadlessContext.h"
-#include "render/device/GlShaderCache.h"
+#include "device/GlDevice.h"
+#include "device/GlHeadlessContext.h"
+#include "device/GlShaderCache.h"
 #include "tests/device/DeviceTestSupport.h"
 #include "foundation/LogCapture.h"
 

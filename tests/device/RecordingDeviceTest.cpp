@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "render/device/RecordingDevice.h"
+#include "device/RecordingDevice.h"
 #include "tests/device/DeviceTestSupport.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include "image/Image.h"
 #include "image/Texture.h"
 #include "image/TextureManager.h"
-#include "render/device/RecordingDevice.h"
+#include "device/RecordingDevice.h"
 #include "tests/image/ImageTestSupport.h"
 #include "tests/image/TestFiles.h"
 

@@ -14,7 +14,7 @@
 #include "engine/SceneNode.h"
 #include "image/Texture.h"
 #include "render/D3D8Renderer.h"
-#include "render/device/GlDevice.h"
+#include "device/GlDevice.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "foundation/LogCapture.h"
 #include "foundation/RefPtr.h"
 #include "render/D3D8Renderer.h"
-#include "render/device/RecordingDevice.h"
+#include "device/RecordingDevice.h"
 
 // Captures the exit code the renderer asks for instead of ending the test process.
 class ExitCapture {

@@ -1,6 +1,6 @@
-#include "render/device/GlStateTranslation.h"
+#include "device/GlStateTranslation.h"
 
-#include "render/device/DeviceTypes.h"
+#include "device/DeviceTypes.h"
 
 namespace glstate {
 

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "foundation/RefPtr.h"
-#include "render/device/DeviceState.h"
-#include "render/device/GlShaderCache.h"
-#include "render/device/GraphicsDevice.h"
+#include "device/DeviceState.h"
+#include "device/GlShaderCache.h"
+#include "device/GraphicsDevice.h"
 
 class GlHeadlessContext;
 class GlResource;

@@ -1,4 +1,4 @@
-#include "render/device/GlHeadlessContext.h"
+#include "device/GlHeadlessContext.h"
 
 #include <epoxy/egl.h>
 

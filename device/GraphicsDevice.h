@@ -5,7 +5,7 @@
 
 #include "foundation/RefCounted.h"
 #include "foundation/RefPtr.h"
-#include "render/device/DeviceTypes.h"
+#include "device/DeviceTypes.h"
 
 class GraphicsDevice;
 

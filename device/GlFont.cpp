@@ -1,4 +1,4 @@
-#include "render/device/GlFont.h"
+#include "device/GlFont.h"
 
 #include <epoxy/gl.h>
 #include <fontconfig/fontconfig.h>
@@ -9,8 +9,8 @@
 #include <cmath>
 
 #include "foundation/Logger.h"
-#include "render/device/GlDevice.h"
-#include "render/device/GlShaderCache.h"
+#include "device/GlDevice.h"
+#include "device/GlShaderCache.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 #include <array>
 #include <cstdint>
 
-#include "render/device/DeviceTypes.h"
+#include "device/DeviceTypes.h"
 
 constexpr std::uint32_t kDeviceMaxLights = 8;
 

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "foundation/RefPtr.h"
-#include "render/device/GlResource.h"
-#include "render/device/GraphicsDevice.h"
+#include "device/GlResource.h"
+#include "device/GraphicsDevice.h"
 
 // A screen font: the face fontconfig picks for the family name, rasterised once by FreeType into
 // a glyph atlas for the characters 32..255 (Latin-1, as single bytes), drawn as textured quads.

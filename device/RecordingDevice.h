@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "render/device/DeviceState.h"
-#include "render/device/GraphicsDevice.h"
+#include "device/DeviceState.h"
+#include "device/GraphicsDevice.h"
 
 // One call that reached the RecordingDevice. Object arguments are recorded as ids (1, 2, ... in
 // creation order across all kinds; 0 is null). Matrices, colours and other real numbers go to

@@ -1,6 +1,6 @@
-#include "render/device/GlResource.h"
+#include "device/GlResource.h"
 
-#include "render/device/GlDevice.h"
+#include "device/GlDevice.h"
 
 GlResource::GlResource(GlDevice* owner) : device(owner) {
   if (device) device->adoptResource(this);

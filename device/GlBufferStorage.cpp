@@ -1,10 +1,10 @@
-#include "render/device/GlBufferStorage.h"
+#include "device/GlBufferStorage.h"
 
 #include <epoxy/gl.h>
 
 #include <algorithm>
 
-#include "render/device/DeviceTypes.h"
+#include "device/DeviceTypes.h"
 
 GlBufferStorage::GlBufferStorage(std::uint32_t length, bool dynamicUse)
     : memory(length, 0), dynamic(dynamicUse) {

@@ -1,4 +1,4 @@
-#include "render/device/RecordingDevice.h"
+#include "device/RecordingDevice.h"
 
 #include <algorithm>
 #include <cstring>

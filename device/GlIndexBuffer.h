@@ -1,7 +1,7 @@
 #pragma once
-#include "render/device/GlBufferStorage.h"
-#include "render/device/GlResource.h"
-#include "render/device/GraphicsDevice.h"
+#include "device/GlBufferStorage.h"
+#include "device/GlResource.h"
+#include "device/GraphicsDevice.h"
 
 // 16-bit indices. The largest index in the buffer is kept so draws can refuse indices that point
 // past the bound vertices without scanning them every time.

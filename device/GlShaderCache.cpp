@@ -1,11 +1,11 @@
-#include "render/device/GlShaderCache.h"
+#include "device/GlShaderCache.h"
 
 #include <epoxy/gl.h>
 
 #include <vector>
 
 #include "foundation/Logger.h"
-#include "render/device/DeviceTypes.h"
+#include "device/DeviceTypes.h"
 
 std::size_t GlProgramKeyHash::operator()(const GlProgramKey& key) const {
   std::uint64_t hash = 14695981039346656037ull;

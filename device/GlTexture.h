@@ -1,8 +1,8 @@
 #pragma once
 #include <vector>
 
-#include "render/device/GlResource.h"
-#include "render/device/GraphicsDevice.h"
+#include "device/GlResource.h"
+#include "device/GraphicsDevice.h"
 
 // One-level RGBA8 texture filled from B, G, R, A rows in main memory at each unlock. With
 // D3DFMT_X8R8G8B8 the sampler reads alpha as 1.

@@ -1,8 +1,8 @@
-#include "render/device/GlTexture.h"
+#include "device/GlTexture.h"
 
 #include <epoxy/gl.h>
 
-#include "render/device/GlDevice.h"
+#include "device/GlDevice.h"
 
 // Uploads use a unit the fixed-function stages never bind, so their bindings stay valid.
 constexpr GLenum kUploadUnit = GL_TEXTURE7;

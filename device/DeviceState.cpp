@@ -1,4 +1,4 @@
-#include "render/device/DeviceState.h"
+#include "device/DeviceState.h"
 
 void DeviceState::reset() {
   renderStates.fill(0);

@@ -1,7 +1,7 @@
 #pragma once
-#include "render/device/GlBufferStorage.h"
-#include "render/device/GlResource.h"
-#include "render/device/GraphicsDevice.h"
+#include "device/GlBufferStorage.h"
+#include "device/GlResource.h"
+#include "device/GraphicsDevice.h"
 
 class GlVertexBuffer : public DeviceVertexBuffer, public GlResource {
  public:

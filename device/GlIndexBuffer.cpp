@@ -1,9 +1,9 @@
-#include "render/device/GlIndexBuffer.h"
+#include "device/GlIndexBuffer.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "render/device/GlDevice.h"
+#include "device/GlDevice.h"
 
 GlIndexBuffer::GlIndexBuffer(GlDevice* owner, std::uint32_t length, std::uint32_t usage,
                              std::uint32_t pool)

@@ -1,4 +1,4 @@
-#include "render/device/GlDevice.h"
+#include "device/GlDevice.h"
 
 #include <epoxy/gl.h>
 
@@ -7,13 +7,13 @@
 #include <cstring>
 
 #include "foundation/Logger.h"
-#include "render/device/GlFont.h"
-#include "render/device/GlHeadlessContext.h"
-#include "render/device/GlIndexBuffer.h"
-#include "render/device/GlResource.h"
-#include "render/device/GlStateTranslation.h"
-#include "render/device/GlTexture.h"
-#include "render/device/GlVertexBuffer.h"
+#include "device/GlFont.h"
+#include "device/GlHeadlessContext.h"
+#include "device/GlIndexBuffer.h"
+#include "device/GlResource.h"
+#include "device/GlStateTranslation.h"
+#include "device/GlTexture.h"
+#include "device/GlVertexBuffer.h"
 
 // The C++ side of the shader's "FixedFunction" block (std140: every member is a vec4 or mat4,
 // so the layout is tight). Matrices are in the device's row-vector form; GLSL reads them as the

@@ -1,6 +1,6 @@
-#include "render/device/GlVertexBuffer.h"
+#include "device/GlVertexBuffer.h"
 
-#include "render/device/GlDevice.h"
+#include "device/GlDevice.h"
 
 GlVertexBuffer::GlVertexBuffer(GlDevice* owner, std::uint32_t length, std::uint32_t usage,
                                std::uint32_t fvf, std::uint32_t pool)
