@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs every Debian package the test-bed needs. Idempotent: when all packages are present it
-# only checks and returns.
+# only checks and returns. With --fuzz it also installs clang and its sanitizer and fuzzer runtimes.
 set -euo pipefail
 
 packages=(
@@ -11,6 +11,9 @@ packages=(
   libdevil-dev libminizip-dev zlib1g-dev libfftw3-dev libassimp-dev
   xvfb xauth zenity
 )
+if [ "${1:-}" = "--fuzz" ]; then
+  packages+=(clang libclang-rt-14-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
