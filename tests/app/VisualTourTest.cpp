@@ -101,6 +101,31 @@ void runTour(const fs::path& dir) {
   }
 }
 
+const fs::path kReferences = fs::path(TESTBED_SOURCE_DIR) / "tests" / "app" / "reference";
+
+// Compares a rendered picture with reference/<name>.png; on failure saves the actual and difference
+// pictures into failures/.
+void expectMatchesReference(const std::string& name, const fs::path& actualPath, const fs::path& failures) {
+  Picture expected, actual;
+  ASSERT_TRUE(loadPicture(kReferences / (name + ".png"), expected))
+      << "no reference picture for " << name << " (scripts/update-references.sh makes them)";
+  ASSERT_TRUE(loadPicture(actualPath, actual)) << name;
+  ASSERT_EQ(actual.width, 320) << name;
+  ASSERT_EQ(actual.height, 240) << name;
+  ASSERT_EQ(expected.width, actual.width) << name;
+  ASSERT_EQ(expected.height, actual.height) << name;
+  Picture diff;
+  const int differing = countDifferences(expected, actual, diff);
+  const double share = double(differing) / (double(actual.width) * actual.height);
+  if (share > kMaxDifferingShare) {
+    fs::create_directories(failures);
+    savePicture(failures / (name + ".actual.png"), actual);
+    savePicture(failures / (name + ".diff.png"), diff);
+  }
+  EXPECT_LE(share, kMaxDifferingShare)
+      << name << ": " << differing << " pixels differ; actual and difference pictures in " << failures;
+}
+
 TEST(VisualTourTest, EveryContextMatchesItsReferencePicture) {
   const fs::path dir = tourDirectory("visual");
   ASSERT_NO_FATAL_FAILURE(runTour(dir));
@@ -113,27 +138,57 @@ TEST(VisualTourTest, EveryContextMatchesItsReferencePicture) {
       for (int x = 5; x < 120; ++x) brightInOverlay += bump.rgba[(y * bump.width + x) * 4] > 200;
     EXPECT_GT(brightInOverlay, 20);
   }
-  const fs::path references = fs::path(TESTBED_SOURCE_DIR) / "tests" / "app" / "reference";
-  const fs::path failures = dir / "failures";
   for (const std::string& name : kContexts) {
-    Picture expected, actual;
-    ASSERT_TRUE(loadPicture(references / (name + ".png"), expected))
-        << "no reference picture for " << name << " (scripts/update-references.sh makes them)";
-    ASSERT_TRUE(loadPicture(dir / "tour" / (name + ".png"), actual)) << name;
-    ASSERT_EQ(actual.width, 320) << name;
-    ASSERT_EQ(actual.height, 240) << name;
-    ASSERT_EQ(expected.width, actual.width) << name;
-    ASSERT_EQ(expected.height, actual.height) << name;
-    Picture diff;
-    const int differing = countDifferences(expected, actual, diff);
-    const double share = double(differing) / (double(actual.width) * actual.height);
-    if (share > kMaxDifferingShare) {
-      fs::create_directories(failures);
-      savePicture(failures / (name + ".actual.png"), actual);
-      savePicture(failures / (name + ".diff.png"), diff);
+    expectMatchesReference(name, dir / "tour" / (name + ".png"), dir / "failures");
+  }
+}
+
+// A picture taken after scripted input: reference/scripted/<name>.input is an input script whose
+// header lines "# context: NAME" and "# frames: N" say which context runs and for how many frames;
+// its picture is reference/<name>.png.
+struct ScriptedPicture {
+  std::string name;
+  std::string context;
+  int frames = 0;
+  fs::path script;
+};
+
+std::vector<ScriptedPicture> scriptedPictures() {
+  std::vector<ScriptedPicture> pictures;
+  const fs::path folder = kReferences / "scripted";
+  if (!fs::is_directory(folder)) return pictures;
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+    if (entry.path().extension() != ".input") continue;
+    ScriptedPicture picture;
+    picture.name = entry.path().stem().string();
+    picture.script = entry.path();
+    std::istringstream lines(readFile(entry.path()));
+    for (std::string line; std::getline(lines, line);) {
+      if (line.rfind("# context: ", 0) == 0) picture.context = line.substr(11);
+      if (line.rfind("# frames: ", 0) == 0) picture.frames = std::atoi(line.c_str() + 10);
     }
-    EXPECT_LE(share, kMaxDifferingShare)
-        << name << ": " << differing << " pixels differ; actual and difference pictures in " << failures;
+    pictures.push_back(picture);
+  }
+  std::sort(pictures.begin(), pictures.end(),
+            [](const ScriptedPicture& a, const ScriptedPicture& b) { return a.name < b.name; });
+  return pictures;
+}
+
+TEST(VisualTourTest, ScriptedPicturesMatchTheirReferences) {
+  const std::vector<ScriptedPicture> pictures = scriptedPictures();
+  if (pictures.empty()) GTEST_SKIP() << "no scripted pictures in " << kReferences / "scripted";
+  const fs::path dir = tourDirectory("scripted");
+  for (const ScriptedPicture& picture : pictures) {
+    SCOPED_TRACE(picture.name);
+    ASSERT_FALSE(picture.context.empty()) << picture.script << " names no context";
+    ASSERT_GT(picture.frames, 0) << picture.script << " gives no frame count";
+    const std::string shot = picture.name + ".png";
+    const Result result =
+        run(dir, "--headless --fixed-step 20 --context " + picture.context + " --frames " +
+                     std::to_string(picture.frames) + " --input '" + picture.script.string() +
+                     "' --screenshot " + shot);
+    ASSERT_EQ(result.status, 0) << result.err;
+    expectMatchesReference(picture.name, dir / shot, dir / "failures");
   }
 }
 
