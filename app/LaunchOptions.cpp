@@ -76,6 +76,8 @@ bool parseLaunchOptions(const std::vector<std::string>& arguments, LaunchOptions
       if (!value(options.screenshotFile)) return false;
     } else if (option == "--tour") {
       if (!value(options.tourDirectory)) return false;
+    } else if (option == "--cycle-first") {
+      options.cycleFirst = true;
     } else if (option == "--input") {
       if (!value(options.inputScript)) return false;
     } else if (option == "--bench") {
@@ -105,6 +107,10 @@ bool parseLaunchOptions(const std::vector<std::string>& arguments, LaunchOptions
     error = "--bench and --tour cannot be combined";
     return false;
   }
+  if (options.cycleFirst && options.tourDirectory.empty()) {
+    error = "--cycle-first needs --tour";
+    return false;
+  }
   if (!options.benchJsonFile.empty() && !options.bench) {
     error = "--bench-json needs --bench";
     return false;
@@ -114,7 +120,7 @@ bool parseLaunchOptions(const std::vector<std::string>& arguments, LaunchOptions
 
 std::string launchUsage() {
   return "usage: testbed [--settings FILE] [--headless] [--context NAME] [--frames N]\n"
-         "               [--fixed-step MS] [--screenshot FILE] [--tour DIR] [--input FILE]\n"
+         "               [--fixed-step MS] [--screenshot FILE] [--tour DIR [--cycle-first]] [--input FILE]\n"
          "               [--bench [NAME]] [--bench-json FILE] [--device gl|recording] [--help]\n"
          "  --settings FILE    settings file to read (default \"Test.set\")\n"
          "  --headless         render off-screen without a window (also chosen when there is no display)\n"
@@ -124,6 +130,9 @@ std::string launchUsage() {
          "  --screenshot FILE  save the last frame as PNG\n"
          "  --tour DIR         render every context for a fixed number of fixed-step frames and save\n"
          "                     DIR/<ContextName>.png for each\n"
+         "  --cycle-first      with --tour: first draw one frame of every context in switching order\n"
+         "                     (nothing moves), so each picture starts from the device state a whole\n"
+         "                     Escape cycle leaves behind; the pictures must equal a plain tour's\n"
          "  --input FILE       read keyboard and mouse from a script instead of the devices\n"
          "  --bench [NAME]     time update and render of every context (or the named one)\n"
          "  --bench-json FILE  also write the benchmark results as JSON\n"

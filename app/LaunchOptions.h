@@ -15,6 +15,7 @@ struct LaunchOptions {
   double fixedStepMs = 0.0;  // 0: wall-clock time
   std::string screenshotFile;
   std::string tourDirectory;
+  bool cycleFirst = false;   // the tour starts after one frame of every context (see --cycle-first)
   std::string inputScript;
   bool bench = false;
   std::string benchContext;  // empty: every context

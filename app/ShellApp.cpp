@@ -183,6 +183,16 @@ int ShellApp::runTour(TestApplication& application, const LaunchOptions& options
   std::filesystem::create_directories(options.tourDirectory, error);
   RenderSurface& surface = *application.window();
   const std::vector<Context*> order = application.contextList();
+  if (options.cycleFirst) {
+    // One drawn frame of each context, without updates: nothing moves and no time passes, but every
+    // context's draws have reached the device before the first picture, as after cycling with
+    // Escape. A context whose picture then changes depends on state another context left behind.
+    for (Context* context : order) {
+      application.selectContext(context->name());
+      if (!surface.processEvents()) return 0;
+      application.render();
+    }
+  }
   for (Context* context : order) {
     application.selectContext(context->name());
     // Each context's pictures then depend on its own frames only, not on the draws of the

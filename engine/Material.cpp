@@ -69,8 +69,17 @@ void Material::apply(int /*pass*/, const Matrix34& viewMatrix) {
     device->setTextureStageState(0, D3DTSS_MAGFILTER, filter);
   }
 
-  if (!currentInstance) return;
-  const Mesh* mesh = currentInstance->mesh();
+  const Mesh* mesh = currentInstance ? currentInstance->mesh() : nullptr;
+  // Stages whose coordinates the mesh does not choose read their own coordinate set untransformed,
+  // as a plain textured draw expects: otherwise a reflective draw before this one would leave its
+  // generated coordinates on the stage (particles, drawn without a mesh, came out as flat blocks).
+  for (int k = 0; k < Mesh::kTexChannels; ++k) {
+    const std::uint32_t mode = mesh ? mesh->texCoordMode(k) : Mesh::TexUnused;
+    if (mode == Mesh::TexExplicit || mode == Mesh::TexReflection) continue;
+    const std::uint32_t stage = static_cast<std::uint32_t>(k);
+    device->setTextureStageState(stage, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_DISABLE);
+    device->setTextureStageState(stage, D3DTSS_TEXCOORDINDEX, stage);
+  }
   if (!mesh) return;
   if (mesh->current().normals.size() != mesh->vertexCount() || mesh->vertexCount() == 0) {
     renderer->setSelector(Renderer::kLighting, 1);

@@ -210,6 +210,65 @@ TEST_F(HeadlessFrame, ParticleIsABlendedQuadFacingTheCamera) {
   expectNear(at(32 + 10, 24), 51, 51, 51, 2, "beside the particle");
 }
 
+TEST_F(HeadlessFrame, ParticlesAfterAReflectiveDrawLookAsWhenDrawnAlone) {
+  // A textured particle: 2 × 2 texels, red, green / blue, white, sampled point by point.
+  RefPtr<DeviceTexture> texels;
+  ASSERT_EQ(device->createTexture(2, 2, D3DFMT_A8R8G8B8, texels), D3D_OK);
+  D3DLOCKED_RECT locked;
+  ASSERT_EQ(texels->lockRect(0, locked, 0), D3D_OK);
+  const std::uint8_t rows[2][8] = {{0, 0, 255, 255, 0, 255, 0, 255}, {255, 0, 0, 255, 255, 255, 255, 255}};
+  for (int y = 0; y < 2; ++y) {
+    std::memcpy(static_cast<std::uint8_t*>(locked.pBits) + y * locked.Pitch, rows[y], 8);
+  }
+  ASSERT_EQ(texels->unlockRect(0), D3D_OK);
+  RefPtr<Texture> texture(new Texture(texels, "quadrants", 0));
+  texture->setFilterMode(Texture::kFilterPoint);
+
+  ParticleEmitter emitter(1000.0f, 1.0f);
+  emitter.setPosition(Vector3(0, 0, 5));
+  emitter.setDirection(Vector3(0, 0, 0));
+  emitter.setSizes(4.0f, 4.0f);
+  const Color white(1.0f, 1.0f, 1.0f, 1.0f);
+  emitter.setColors(white, white);
+  RefPtr<Material> particleMaterial(new Material(1));
+  particleMaterial->setTexture(0, texture);
+  emitter.setMaterial(particleMaterial);
+  emitter.update(1.0);
+  ASSERT_EQ(emitter.liveCount(), 1);
+
+  Scene empty;
+  auto drawParticles = [&](std::vector<std::uint8_t>& frame) {
+    renderer->beginFrame();
+    renderer->renderScene(empty);
+    renderer->drawParticles(emitter);
+    device->endScene();
+    int w = 0, h = 0;
+    ASSERT_EQ(device->readFrame(frame, w, h), D3D_OK);
+    device->present();
+  };
+  std::vector<std::uint8_t> alone;
+  ASSERT_NO_FATAL_FAILURE(drawParticles(alone));
+  // The particle shows all four texels.
+  pixels = alone;
+  expectNear(at(26, 18), 255, 0, 0, 3, "particle, top left texel");
+  expectNear(at(38, 30), 255, 255, 255, 3, "particle, bottom right texel");
+
+  // A reflective water surface (coordinates generated from the view) drawn in the frame before.
+  RefPtr<Mesh> water = Mesh::createQuad(8, 6);
+  water->setTexCoords(0, Mesh::TexReflection);
+  RefPtr<MeshInstance> surface = place(water, {0, 0, 2}, white);
+  surface->material()->setTexture(0, texture);
+  Scene reflective;
+  reflective.addInstance(surface);
+  draw(reflective);
+
+  std::vector<std::uint8_t> after;
+  ASSERT_NO_FATAL_FAILURE(drawParticles(after));
+  int differing = 0;
+  for (std::size_t i = 0; i < alone.size(); ++i) differing += alone[i] != after[i];
+  EXPECT_EQ(differing, 0) << "the particles after the reflective draw differ from the particles alone";
+}
+
 TEST_F(HeadlessFrame, PrintedTextIsWhiteAtItsPosition) {
   renderer->beginFrame();
   renderer->printText(4, 4, "MMMM\nMMMM");

@@ -16,6 +16,22 @@ namespace {
 
 using StageState = std::tuple<std::int64_t, std::int64_t, std::int64_t>;
 
+// What a material without a mesh sends after its stages: every stage reads its own coordinate set,
+// untransformed, whatever an earlier draw left there.
+std::vector<StageState> plainCoordinates() {
+  std::vector<StageState> out;
+  for (std::int64_t stage = 0; stage < 4; ++stage) {
+    out.emplace_back(stage, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_DISABLE);
+    out.emplace_back(stage, D3DTSS_TEXCOORDINDEX, stage);
+  }
+  return out;
+}
+
+std::vector<StageState> operator+(std::vector<StageState> a, const std::vector<StageState>& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
 struct MaterialApply : ::testing::Test {
   void SetUp() override {
     r.open();
@@ -63,7 +79,7 @@ TEST_F(MaterialApply, UntexturedMaterialSetsColourAndDisablesEveryStage) {
   const std::vector<StageState> expectedStages = {
       {1, D3DTSS_COLOROP, D3DTOP_DISABLE}, {2, D3DTSS_COLOROP, D3DTOP_DISABLE},
       {3, D3DTSS_COLOROP, D3DTOP_DISABLE}, {0, D3DTSS_COLOROP, D3DTOP_DISABLE}};
-  EXPECT_EQ(stageStates(), expectedStages);
+  EXPECT_EQ(stageStates(), expectedStages + plainCoordinates());
   EXPECT_EQ(r.device->callCount("setTexture"), 0);
   EXPECT_TRUE(r.renderStates().empty());
 }
@@ -84,7 +100,7 @@ TEST_F(MaterialApply, TextureOnStageZeroModulatesWithItsFilter) {
         {0, D3DTSS_ALPHAARG2, D3DTA_CURRENT},  {0, D3DTSS_ADDRESSU, D3DTADDRESS_WRAP},
         {0, D3DTSS_ADDRESSV, D3DTADDRESS_WRAP}, {0, D3DTSS_MINFILTER, sampling},
         {0, D3DTSS_MAGFILTER, sampling}};
-    EXPECT_EQ(stageStates(), expected) << "filter " << filter;
+    EXPECT_EQ(stageStates(), expected + plainCoordinates()) << "filter " << filter;
     EXPECT_EQ(r.device->boundTexture(0), t->deviceTexture());
   }
 }
@@ -195,6 +211,42 @@ TEST_F(MaterialApply, ReflectionFollowsTheViewRotation) {
   // C rows (0 -1 0), (1 0 0), (0 0 1); X rows (0 -0.5 0 0.5), (0.5 0 0 0.5), 0, (0 0 0 1).
   const std::vector<float> expected = {0, 0.5f, 0, 0, -0.5f, 0, 0, 0, 0, 0, 0, 0, 0.5f, 0.5f, 0, 1};
   for (int i = 0; i < 16; ++i) EXPECT_NEAR(transform->floats[i], expected[i], 1e-6f) << i;
+}
+
+TEST_F(MaterialApply, StagesTheMeshDoesNotDriveLoseAnEarlierReflection) {
+  // First a water-like draw: reflection coordinates on stages 0 and 1.
+  RefPtr<Mesh> water = Mesh::createQuad(1, 1);
+  water->setTexCoords(0, Mesh::TexReflection);
+  water->setTexCoords(1, Mesh::TexReflection);
+  RefPtr<MeshInstance> waterInstance(new MeshInstance(RefPtr<SceneNode>(new SceneNode()), water));
+  RefPtr<Material> reflective(new Material(1));
+  reflective->setInstance(waterInstance.get());
+
+  RefPtr<Mesh> quad = Mesh::createQuad(1, 1);  // channel 0 explicit, others unused
+  RefPtr<MeshInstance> quadInstance(new MeshInstance(RefPtr<SceneNode>(new SceneNode()), quad));
+  struct Case {
+    const char* name;
+    MeshInstance* instance;  // null: a draw without a mesh, as the particles are
+    std::uint32_t stage1Index;
+  };
+  const Case cases[] = {{"particles", nullptr, 1}, {"explicit quad", quadInstance.get(), 1}};
+  for (const Case& c : cases) {
+    reflective->apply(0, Matrix34());
+    std::uint32_t index = 0;
+    ASSERT_EQ(r.device->getTextureStageState(0, D3DTSS_TEXCOORDINDEX, index), D3D_OK);
+    ASSERT_EQ(index, D3DTSS_TCI_CAMERASPACEREFLECTIONVECTOR) << c.name;
+
+    RefPtr<Material> plain(new Material(1));
+    plain->setInstance(c.instance);
+    plain->apply(0, Matrix34());
+    for (std::uint32_t stage = 0; stage < 2; ++stage) {
+      std::uint32_t flags = 99;
+      ASSERT_EQ(r.device->getTextureStageState(stage, D3DTSS_TEXCOORDINDEX, index), D3D_OK);
+      ASSERT_EQ(r.device->getTextureStageState(stage, D3DTSS_TEXTURETRANSFORMFLAGS, flags), D3D_OK);
+      EXPECT_EQ(index, stage == 0 ? 0u : c.stage1Index) << c.name << ", stage " << stage;
+      EXPECT_EQ(flags, static_cast<std::uint32_t>(D3DTTFF_DISABLE)) << c.name << ", stage " << stage;
+    }
+  }
 }
 
 TEST(MaterialApplyClosed, RendererWithoutDeviceSendsNothing) {
