@@ -15,16 +15,7 @@ void Material::apply(int /*pass*/, const Matrix34& viewMatrix) {
   GraphicsDevice* device = renderer ? renderer->device() : nullptr;
   if (!device) return;
 
-  float rgba[4];
-  materialColor.toFloats(rgba);
-  const D3DCOLORVALUE value{rgba[0], rgba[1], rgba[2], rgba[3]};
-  D3DMATERIAL8 record;
-  record.Diffuse = value;
-  record.Ambient = value;
-  record.Specular = value;
-  record.Emissive = D3DCOLORVALUE{0.0f, 0.0f, 0.0f, 1.0f};
-  record.Power = 0.0f;
-  device->setMaterial(record);
+  setDeviceMaterial(*device);
 
   if (ambientPass) {
     // Only the ambient term lights this pass.
@@ -106,6 +97,19 @@ void Material::apply(int /*pass*/, const Matrix34& viewMatrix) {
       device->setTextureStageState(stage, D3DTSS_TEXCOORDINDEX, D3DTSS_TCI_CAMERASPACEREFLECTIONVECTOR);
     }
   }
+}
+
+void Material::setDeviceMaterial(GraphicsDevice& device) const {
+  float rgba[4];
+  materialColor.toFloats(rgba);
+  const D3DCOLORVALUE value{rgba[0], rgba[1], rgba[2], rgba[3]};
+  D3DMATERIAL8 record;
+  record.Diffuse = value;
+  record.Ambient = value;
+  record.Specular = value;
+  record.Emissive = D3DCOLORVALUE{0.0f, 0.0f, 0.0f, 1.0f};
+  record.Power = 0.0f;
+  device.setMaterial(record);
 }
 
 RefPtr<Material> Material::clone() const {

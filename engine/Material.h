@@ -6,6 +6,7 @@
 #include "foundation/RefCounted.h"
 #include "foundation/RefPtr.h"
 
+class GraphicsDevice;
 class MeshInstance;
 class Texture;
 
@@ -35,6 +36,8 @@ class Material : public RefCounted {
   // Stages outside 0..3 are ignored.
   void setTexture(int stage, RefPtr<Texture> texture);
   std::uint32_t type() const { return materialType; }
+  // Changes the pass count of a kind that has several (the bump material's specular pass).
+  void setType(std::uint32_t type) { materialType = type; }
 
   // Borrowed; valid only while the renderer draws that instance.
   void setInstance(MeshInstance* instance) { currentInstance = instance; }
@@ -46,6 +49,11 @@ class Material : public RefCounted {
   bool isLitPass() const { return litPass; }
   // 1 during the ambient-only pass of a shadowed scene, otherwise the type's pass count.
   int passCount() const { return ambientPass ? 1 : static_cast<int>(materialType); }
+
+ protected:
+  // The device material record: diffuse, ambient and specular are the colour, emissive opaque
+  // black, power 0.
+  void setDeviceMaterial(GraphicsDevice& device) const;
 
  private:
   Color materialColor;

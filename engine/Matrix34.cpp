@@ -18,6 +18,13 @@ Matrix34 Matrix34::operator*(const Matrix34& b) const {
   return out;
 }
 
+Matrix34 Matrix34::lookAt(const Vector3& eye, const Vector3& target, const Vector3& up) {
+  const Vector3 z = (target - eye).normalized();
+  const Vector3 x = up.cross(z).normalized();
+  const Vector3 y = z.cross(x);
+  return Matrix34(x.x, y.x, z.x, eye.x, x.y, y.y, z.y, eye.y, x.z, y.z, z.z, eye.z);
+}
+
 Matrix34 Matrix34::rigidInverse() const {
   const Matrix33 rt = linear().transposed();
   return Matrix34(rt, -(rt * translation()));

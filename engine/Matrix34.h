@@ -23,6 +23,9 @@ struct Matrix34 {
     return value;
   }
   static Matrix34 translation(const Vector3& t) { return {1, 0, 0, t.x, 0, 1, 0, t.y, 0, 0, 1, t.z}; }
+  // A camera (or any node looking along its local +z) at eye facing target, its local y as close
+  // to up as the view direction allows.
+  static Matrix34 lookAt(const Vector3& eye, const Vector3& target, const Vector3& up);
 
   float& operator[](int k) { return m[k]; }
   float operator[](int k) const { return m[k]; }

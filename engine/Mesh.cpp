@@ -217,6 +217,11 @@ const std::vector<Color>& Mesh::colors(int stream) const {
   return stream >= 0 && stream < kColorStreams ? colorStreams[stream] : kNoColors;
 }
 
+Color* Mesh::writableColors(int stream) {
+  if (stream < 0 || stream >= kColorStreams || colorStreams[stream].empty()) return nullptr;
+  return colorStreams[stream].data();
+}
+
 bool Mesh::setIndices(std::vector<std::uint16_t> indices) {
   if (indices.empty()) return false;
   if (indices.size() % 3 != 0) {

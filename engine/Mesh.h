@@ -76,6 +76,9 @@ class Mesh : public RefCounted {
   // Streams 0 and 1; an array of the wrong size is refused. Empty for no stream or k ≥ 2.
   bool setColors(int stream, std::vector<Color> colors);
   const std::vector<Color>& colors(int stream) const;
+  // The stream's vertexCount colours for rewriting in place (per-frame vertex colours without a
+  // new array); null for no stream or k ≥ 2. Callers then call notifyChanged.
+  Color* writableColors(int stream);
 
   // Refuses (keeps the old indices, logs) an empty set, a count that is not a multiple of 3, or any
   // index ≥ vertexCount.

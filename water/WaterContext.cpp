@@ -36,19 +36,12 @@ WaterContext::WaterContext(const char* name, float verticalScale, float vertical
       spaceKey(kKeySpace),
       picker(&sceneCamera, nullptr) {}
 
-Matrix34 WaterContext::lookAt(const Vector3& eye, const Vector3& target, const Vector3& up) {
-  const Vector3 z = (target - eye).normalized();
-  const Vector3 x = up.cross(z).normalized();
-  const Vector3 y = z.cross(x);
-  return Matrix34(x.x, y.x, z.x, eye.x, x.y, y.y, z.y, eye.y, x.z, y.z, z.z, eye.z);
-}
-
 void WaterContext::init() {
   waterScene.setCamera(&sceneCamera);
   light = new Light();
   orbit.setDistance(kEyeDistance);
   SceneNode* node = sceneCamera.node();
-  node->local() = lookAt(kEye, Vector3(0.0f, 0.0f, 0.0f), Vector3(0.0f, 1.0f, 0.0f));
+  node->local() = Matrix34::lookAt(kEye, Vector3(0.0f, 0.0f, 0.0f), Vector3(0.0f, 1.0f, 0.0f));
   node->updateWorld();
   orbit.syncTarget();
   light->setPosition(kEye.x, kEye.y, kEye.z, 0.0f);
