@@ -26,6 +26,15 @@ constexpr double kSixth = 0.16666666666666666;
 constexpr std::size_t kMaxEncodedBytes =
     std::size_t(Image::kMaxDimension) * Image::kMaxDimension * 4 + (1u << 20);
 
+// The library writes each 16-bit origin field of a TGA header from a one-byte variable, so the
+// second byte of each is whatever lay beside it in memory and the file differs from run to run.
+// Pictures are written from their lower-left corner: both fields are 0.
+void clearTgaOrigin(const std::string& path) {
+  std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+  const char zeros[4] = {0, 0, 0, 0};
+  if (file.seekp(8)) file.write(zeros, sizeof zeros);
+}
+
 void initialiseLibrary() {
   static const bool initialised = [] {
     ilInit();
@@ -203,6 +212,7 @@ bool Image::save(std::uint32_t type, const std::string& path) {
   if (!bind()) return false;
   const bool saved = ilSave(type, path.c_str()) == IL_TRUE;
   if (!saved) clearLibraryErrors();
+  if (saved && type == ImageFileType::kTga) clearTgaOrigin(path);
   return saved;
 }
 

@@ -271,6 +271,18 @@ TEST(ImageTest, SavedTgaReadsBackEqual) {
   }
 }
 
+TEST(ImageTest, SavedTgaHeaderPlacesThePictureAtTheOrigin) {
+  // Bytes 8 to 11: x and y origin, both 0, the same on every save.
+  Image image(2, 2, ImageFormat::kBgr, kTgaPixels.data());
+  for (int run = 0; run < 3; ++run) {
+    const std::string path = testfiles::scratchPath("origin.tga");
+    ASSERT_TRUE(image.saveTga(path));
+    const Bytes file = testfiles::readFile(path);
+    ASSERT_GE(file.size(), 18u);
+    EXPECT_EQ(Bytes(file.begin() + 8, file.begin() + 12), Bytes(4, 0)) << "run " << run;
+  }
+}
+
 TEST(ImageTest, SaveReplacesAnExistingFile) {
   const std::string path = testfiles::scratchPath("replaced.tga");
   testfiles::writeFile(path, Bytes(5000, 0xAB));
