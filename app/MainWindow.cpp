@@ -13,6 +13,8 @@ int atLeastOnePixel(int size) { return std::max(size, 1); }
 }  // namespace
 
 std::unique_ptr<MainWindow> MainWindow::create(const SurfaceRequest& request) {
+  // SIGINT and SIGTERM stay the program's own (an orderly stop), not a quit event of SDL's.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     Logger::instance().line(2) << "Couldn't open the window: " << SDL_GetError() << std::endl;
     return nullptr;
@@ -104,8 +106,9 @@ int MainWindow::clientY() const {
 InputSource* MainWindow::inputSource() { return &input; }
 
 bool MainWindow::requestCapture() {
+  // The last capture stays until the next present replaces it, so that a loop ended by closing
+  // the window still has the last presented frame.
   captureRequested = true;
-  captureReady = false;
   return true;
 }
 

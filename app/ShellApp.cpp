@@ -13,17 +13,22 @@
 #include "app/BenchReport.h"
 #include "app/MainWindow.h"
 #include "app/OffscreenSurface.h"
+#include "app/OutputFile.h"
+#include "app/StopSignal.h"
 #include "app/TestApplication.h"
 #include "engine/Renderer.h"
 #include "foundation/Clock.h"
+#include "foundation/FileResolver.h"
 #include "foundation/InputSource.h"
 #include "foundation/Logger.h"
+#include "foundation/Path.h"
 #include "foundation/Random.h"
 #include "foundation/ScriptedInputSource.h"
 #include "foundation/Timer.h"
-#include "image/Image.h"
 
 namespace {
+
+namespace fs = std::filesystem;
 
 bool hasDisplay() {
   const char* x11 = std::getenv("DISPLAY");
@@ -36,11 +41,50 @@ int argumentError(const std::string& message) {
   return 2;
 }
 
-bool isContextName(TestApplication& application, const std::string& name) {
-  for (Context* context : application.registrationOrder()) {
-    if (context->name() == name) return true;
+// A result that could not be written: on standard error and, once the engine runs, in the log.
+void reportUnwritten(const std::string& path, const std::string& reason, bool logOpen) {
+  std::fprintf(stderr, "testbed: cannot write \"%s\": %s\n", path.c_str(), reason.c_str());
+  if (logOpen) {
+    Logger::instance().line(2) << "Couldn't write \"" << path << "\": " << reason << std::endl;
   }
-  return false;
+}
+
+// "BumpContext (0), Md3Context (1), ..." for messages about a wrong name.
+std::string contextNames(TestApplication& application) {
+  std::string names;
+  int index = 0;
+  for (Context* context : application.registrationOrder()) {
+    if (!names.empty()) names += ", ";
+    names += context->name() + " (" + std::to_string(index++) + ")";
+  }
+  return names;
+}
+
+// Replaces text (a name in any letter case, or an index) by the context's own name; empty stays
+// empty. False, with the reason, when no context goes by it.
+bool resolveContext(TestApplication& application, std::string& text, std::string& error) {
+  if (text.empty()) return true;
+  Context* context = application.findContext(text);
+  if (!context) {
+    error = "no context named \"" + text + "\"; the contexts are " + contextNames(application);
+    return false;
+  }
+  text = context->name();
+  return true;
+}
+
+// What is wrong with a file given on the command line, read through the engine's case-folding
+// resolver as the engine will read it; empty when it can be read.
+std::string unreadableInputFile(const std::string& name) {
+  const std::string resolved = resolveFilePath(name);
+  std::error_code error;
+  const fs::file_status status = fs::status(resolved, error);
+  if (!fs::exists(status)) return "no such file";
+  if (fs::is_directory(status)) return "it is a folder";
+  if (!fs::is_regular_file(status)) return "it is not a plain file";
+  std::ifstream file;
+  if (!openInputFile(file, name)) return "it cannot be read";
+  return std::string();
 }
 
 }  // namespace
@@ -71,19 +115,26 @@ double processAgeMs() {
 ShellApp::ShellApp() = default;
 ShellApp::~ShellApp() = default;
 
-int ShellApp::run(TestApplication& application, const LaunchOptions& options) {
-  if (!options.contextName.empty() && !isContextName(application, options.contextName)) {
-    return argumentError("no context named \"" + options.contextName + "\"");
-  }
-  if (!options.benchContext.empty() && !isContextName(application, options.benchContext)) {
-    return argumentError("no context named \"" + options.benchContext + "\"");
-  }
-  if (!options.inputScript.empty()) {
-    script = std::make_unique<ScriptedInputSource>();
-    if (!script->loadFile(options.inputScript)) {
-      return argumentError("cannot use the input script \"" + options.inputScript + "\"");
+int ShellApp::run(TestApplication& application, const LaunchOptions& given) {
+  LaunchOptions options = given;
+  // Everything that can be refused is refused before the log opens, so that a refused run leaves
+  // the previous run's log as it was.
+  std::string error;
+  if (!resolveContext(application, options.contextName, error)) return argumentError(error);
+  if (!resolveContext(application, options.benchContext, error)) return argumentError(error);
+  if (options.settingsGiven) {
+    if (Path(options.settingsFile).extension() != ".set") {
+      return argumentError("--settings \"" + options.settingsFile + "\": a settings file's name must end in \".set\"");
     }
+    const std::string problem = unreadableInputFile(options.settingsFile);
+    if (!problem.empty()) return argumentError("--settings \"" + options.settingsFile + "\": " + problem);
   }
+  if (!options.inputScript.empty() && !loadScript(options.inputScript)) return 2;
+  if (!checkOutputs(application, options)) return 1;
+
+  // The engine starts: the log opens with its banner and the application path.
+  Logger::instance();
+  installStopSignals();
 
   application.setSettingsFile(options.settingsFile);
   if (options.device == LaunchOptions::DeviceKind::Recording) {
@@ -123,8 +174,57 @@ int ShellApp::run(TestApplication& application, const LaunchOptions& options) {
   } else {
     status = runInteractive(application, options);
   }
+  const int signal = stopSignal();
   const int exitStatus = exitInstance(application);
-  return status != 0 ? status : exitStatus;
+  if (status != 0) return status;
+  return signal != 0 ? 128 + signal : exitStatus;
+}
+
+bool ShellApp::loadScript(const std::string& path) {
+  const std::string problem = unreadableInputFile(path);
+  if (!problem.empty()) {
+    argumentError("--input \"" + path + "\": " + problem);
+    return false;
+  }
+  std::ifstream file;
+  openInputFile(file, path);
+  std::ostringstream text;
+  text << file.rdbuf();
+  script = std::make_unique<ScriptedInputSource>();
+  std::vector<ScriptedInputSource::Problem> problems;
+  if (script->parseText(text.str(), problems)) return true;
+  for (const ScriptedInputSource::Problem& refused : problems) {
+    const std::string reason = refused.reason.empty() ? "not understood" : refused.reason;
+    std::fprintf(stderr, "testbed: --input \"%s\" line %d: %s: \"%s\"\n", path.c_str(), refused.line,
+                 reason.c_str(), refused.text.c_str());
+  }
+  argumentError("cannot use the input script \"" + path + "\"");
+  return false;
+}
+
+bool ShellApp::checkOutputs(TestApplication& application, const LaunchOptions& options) {
+  std::vector<std::string> paths;
+  if (!options.screenshotFile.empty()) paths.push_back(options.screenshotFile);
+  if (!options.benchJsonFile.empty()) paths.push_back(options.benchJsonFile);
+  if (!options.tourDirectory.empty()) {
+    std::error_code error;
+    fs::create_directories(options.tourDirectory, error);
+    if (error) {
+      reportUnwritten(options.tourDirectory, "the folder cannot be made: " + error.message(), false);
+      return false;
+    }
+    for (Context* context : application.registrationOrder()) {
+      paths.push_back((fs::path(options.tourDirectory) / (context->name() + ".png")).string());
+    }
+  }
+  for (const std::string& path : paths) {
+    std::string reason;
+    if (!checkOutputPath(path, reason)) {
+      reportUnwritten(path, reason, false);
+      return false;
+    }
+  }
+  return true;
 }
 
 int ShellApp::runFrames(Application& application, int frameLimit) {
@@ -149,12 +249,27 @@ bool ShellApp::initInstance(Application& application) {
 }
 
 bool ShellApp::onIdle(Application& application) {
-  if (!application.window()->processEvents()) return false;
+  if (!keepRunning(*application.window())) return false;
   application.update();
   application.render();
   ++frames;
-  if (startupMs < 0.0) startupMs = processAgeMs();
+  if (startupMs < 0.0) {
+    startupMs = processAgeMs();
+    Logger::instance().line(1) << "First frame presented " << static_cast<int>(startupMs)
+                               << " ms after the program started" << std::endl;
+  }
   return true;
+}
+
+bool ShellApp::keepRunning(RenderSurface& surface) {
+  const bool open = stopSignal() == 0 && surface.processEvents();
+  const int signal = stopSignal();
+  if (signal != 0 && !stopReported) {
+    stopReported = true;
+    Logger::instance().line(1) << "Stopped by " << stopSignalName(signal) << std::endl;
+    std::fprintf(stderr, "testbed: stopped by %s\n", stopSignalName(signal));
+  }
+  return open && signal == 0;
 }
 
 int ShellApp::exitInstance(Application& application) {
@@ -174,13 +289,13 @@ int ShellApp::runInteractive(TestApplication& application, const LaunchOptions& 
     if (!onIdle(application)) break;
     if (options.frames > 0 && frames >= options.frames) break;
   }
+  // However the loop ended (frames done, window closed, signal), the picture is the last frame
+  // that was presented.
   if (screenshot && !saveCapture(application, options.screenshotFile)) return 1;
   return 0;
 }
 
 int ShellApp::runTour(TestApplication& application, const LaunchOptions& options) {
-  std::error_code error;
-  std::filesystem::create_directories(options.tourDirectory, error);
   RenderSurface& surface = *application.window();
   const std::vector<Context*> order = application.contextList();
   if (options.cycleFirst) {
@@ -189,7 +304,7 @@ int ShellApp::runTour(TestApplication& application, const LaunchOptions& options
     // Escape. A context whose picture then changes depends on state another context left behind.
     for (Context* context : order) {
       application.selectContext(context->name());
-      if (!surface.processEvents()) return 0;
+      if (!keepRunning(surface)) return 0;
       application.render();
     }
   }
@@ -200,10 +315,10 @@ int ShellApp::runTour(TestApplication& application, const LaunchOptions& options
     resetRandom();
     for (int frame = 0; frame < kTourFrames; ++frame) {
       if (frame == kTourFrames - 1) surface.requestCapture();
+      // Stopped early: the pictures saved so far are whole, the others absent.
       if (!onIdle(application)) return 0;
     }
-    const std::string path =
-        (std::filesystem::path(options.tourDirectory) / (context->name() + ".png")).string();
+    const std::string path = (fs::path(options.tourDirectory) / (context->name() + ".png")).string();
     if (!saveCapture(application, path)) return 1;
     std::printf("%s\n", path.c_str());
   }
@@ -215,18 +330,18 @@ int ShellApp::runBench(TestApplication& application, const LaunchOptions& option
   BenchReport report;
   report.setDevice(options.device == LaunchOptions::DeviceKind::Recording ? "recording" : "gl");
   const std::vector<Context*> order = application.contextList();
+  bool complete = true;
   for (Context* context : order) {
     if (!options.benchContext.empty() && context->name() != options.benchContext) continue;
     application.selectContext(context->name());
-    for (int frame = 0; frame < kBenchWarmupFrames; ++frame) {
-      if (!onIdle(application)) return 0;
-    }
+    for (int frame = 0; frame < kBenchWarmupFrames && complete; ++frame) complete = onIdle(application);
     std::vector<double> updateMs;
     std::vector<double> renderMs;
     updateMs.reserve(kBenchFrames);
     renderMs.reserve(kBenchFrames);
-    for (int frame = 0; frame < kBenchFrames; ++frame) {
-      if (!surface.processEvents()) return 0;
+    for (int frame = 0; frame < kBenchFrames && complete; ++frame) {
+      complete = keepRunning(surface);
+      if (!complete) break;
       const double start = Clock::nowMs();
       application.update();
       const double updated = Clock::nowMs();
@@ -236,15 +351,24 @@ int ShellApp::runBench(TestApplication& application, const LaunchOptions& option
       updateMs.push_back(updated - start);
       renderMs.push_back(rendered - updated);
     }
+    if (!complete) break;
     report.addContext(context->name(), updateMs, renderMs);
   }
   report.setStartupMs(startupMs);
   std::fputs(report.table().c_str(), stdout);
+  if (!complete) {
+    // A partial benchmark would read as a whole one.
+    if (!options.benchJsonFile.empty()) {
+      std::fprintf(stderr, "testbed: the benchmark did not finish: \"%s\" not written\n",
+                   options.benchJsonFile.c_str());
+    }
+    return 0;
+  }
   if (!options.benchJsonFile.empty()) {
-    std::ofstream out(options.benchJsonFile, std::ios::out | std::ios::trunc);
-    out << report.json();
-    if (!out) {
-      std::fprintf(stderr, "testbed: cannot write \"%s\"\n", options.benchJsonFile.c_str());
+    const std::string json = report.json();
+    std::string reason;
+    if (!writeOutputFile(options.benchJsonFile, json.data(), json.size(), reason)) {
+      reportUnwritten(options.benchJsonFile, reason, true);
       return 1;
     }
   }
@@ -252,22 +376,11 @@ int ShellApp::runBench(TestApplication& application, const LaunchOptions& option
 }
 
 bool ShellApp::saveCapture(TestApplication& application, const std::string& path) {
-  std::vector<std::uint8_t> rgba;
-  int width = 0;
-  int height = 0;
-  if (!application.window()->takeCapture(rgba, width, height) || width <= 0 || height <= 0 ||
-      rgba.size() < static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4) {
-    Logger::instance().line(2) << "Couldn't read back the frame for \"" << path << "\"" << std::endl;
-    std::fprintf(stderr, "testbed: cannot read back the frame for \"%s\"\n", path.c_str());
+  std::string reason;
+  if (!saveFrame(*application.window(), frames > 0, path, reason)) {
+    reportUnwritten(path, reason, true);
     return false;
   }
-  Image picture(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height),
-                ImageFormat::kRgba, rgba.data());
-  // The frame comes top row first; created images are saved bottom row first.
-  picture.flip();
-  if (picture.isEmpty() || !picture.savePng(path)) {
-    std::fprintf(stderr, "testbed: cannot write \"%s\"\n", path.c_str());
-    return false;
-  }
+  Logger::instance().line(1) << "Saved the frame to \"" << path << "\"" << std::endl;
   return true;
 }

@@ -6,6 +6,7 @@
 
 class Application;
 class BenchReport;
+class RenderSurface;
 class InputSource;
 class ScriptedInputSource;
 class TestApplication;
@@ -20,7 +21,9 @@ class ShellApp {
   ~ShellApp();
 
   // Runs the application as the options say and returns the process exit status: 0, 1 when the
-  // program cannot start (no device) or a result cannot be written, 2 for a bad command line.
+  // program cannot start (no device) or a result cannot be written, 2 for a bad command line,
+  // 128 + N when signal N (SIGINT, SIGTERM) stopped it. Everything that can be refused (names,
+  // files to read, places to write) is refused before the engine starts and the log is opened.
   int run(TestApplication& application, const LaunchOptions& options);
 
   // The plain loop for any application: init, frames until the surface closes or frameLimit
@@ -38,9 +41,18 @@ class ShellApp {
 
  private:
   bool initInstance(Application& application);
-  // One frame; false when the surface was closed before it.
+  // One frame; false when the surface was closed or a stop signal came before it.
   bool onIdle(Application& application);
+  // Handles the surface's events; false once it was closed or a stop signal came.
+  bool keepRunning(RenderSurface& surface);
   int exitInstance(Application& application);
+
+  // Reads and checks the --input script; false (with the reasons on standard error) when it
+  // cannot be used.
+  bool loadScript(const std::string& path);
+  // Whether every result the options ask for can be written (the tour's folder is made here);
+  // false, having said which and why, when one cannot.
+  bool checkOutputs(TestApplication& application, const LaunchOptions& options);
 
   int runInteractive(TestApplication& application, const LaunchOptions& options);
   int runTour(TestApplication& application, const LaunchOptions& options);
@@ -51,6 +63,7 @@ class ShellApp {
   int frames = 0;
   double startupMs = -1.0;
   bool shutDown = false;
+  bool stopReported = false;
 };
 
 // Milliseconds since this process started, as the system counts it.

@@ -1,6 +1,7 @@
 #include "app/TestApplication.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "app/MainWindow.h"
 #include "engine/Renderer.h"
@@ -106,6 +107,25 @@ bool TestApplication::selectContext(const std::string& name) {
     }
   }
   return false;
+}
+
+Context* TestApplication::findContext(const std::string& text) {
+  const std::vector<Context*> order = registrationOrder();
+  for (Context* context : order) {
+    if (context->name() == text) return context;
+  }
+  auto lower = [](std::string s) {
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+  };
+  for (Context* context : order) {
+    if (lower(context->name()) == lower(text)) return context;
+  }
+  if (!text.empty() && text.size() <= 2 && text.find_first_not_of("0123456789") == std::string::npos) {
+    const std::size_t index = static_cast<std::size_t>(std::stoi(text));
+    if (index < order.size()) return order[index];
+  }
+  return nullptr;
 }
 
 void TestApplication::makeCurrent(int index) {

@@ -46,6 +46,9 @@ class TestApplication : public Application {
   int currentContextIndex() const { return currentIndex; }
   // Makes the context of that name current; false (and nothing changes) when there is none.
   bool selectContext(const std::string& name);
+  // The context that text names: its exact name, its name in any letter case, or its index in the
+  // switching order (0 to 11); null when there is none. Available from construction on.
+  Context* findContext(const std::string& text);
 
   RenderSurface* mainWindowSurface() const { return mainWindow; }
 

@@ -9,19 +9,18 @@
 #include "app/ShellApp.h"
 #include "app/TestApplication.h"
 #include "foundation/Logger.h"
-#include "foundation/Path.h"
 
 ShellApp theShellApp;
 TestApplication theTestApplication;
 
 namespace {
 
-// Opens the log: its banner, then the "Application path: " line.
-const std::string& startupApplicationPath = programApplicationPath();
 std::ostream& startupDebugStream = debugOut();
 
 }  // namespace
 
+// The log is opened only by a run that starts the engine (ShellApp::run), so --help, --list and a
+// refused command line leave the previous run's "GameEngine.log" as it was.
 int main(int argc, char** argv) {
   LaunchOptions options;
   std::string error;
@@ -31,6 +30,10 @@ int main(int argc, char** argv) {
   }
   if (options.help) {
     std::fputs(launchUsage().c_str(), stdout);
+    return 0;
+  }
+  if (options.list) {
+    for (Context* context : theTestApplication.registrationOrder()) std::puts(context->name().c_str());
     return 0;
   }
   return theShellApp.run(theTestApplication, options);

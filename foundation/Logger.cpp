@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "foundation/Clock.h"
+#include "foundation/Path.h"
 
 namespace {
 
@@ -103,6 +104,9 @@ Logger::Logger(std::ostream& stream) : out(stream) {
   line(1) << separator;
   line(1) << "Begin logging\n";
   line(1) << separator;
+  // Every log says where the program ran, right after its banner.
+  const std::string& path = programApplicationPath();
+  if (!path.empty()) line(1) << "Application path: " << path << std::endl;
 }
 
 Logger& Logger::instance() {

@@ -8,7 +8,9 @@
 // seconds, four significant digits, zero-padded to five characters.
 class Logger {
  public:
-  // The first call opens the file and writes the banner.
+  // The first call opens (and truncates) the file and writes the banner and the application path.
+  // Nothing opens it before: a program that ends before its first log line leaves an earlier
+  // run's log as it was.
   static Logger& instance();
 
   // Starts one line and returns the stream; the caller ends the line with std::endl.

@@ -11,9 +11,6 @@ namespace {
 
 bool isSeparator(char c) { return c == '/' || c == '\\'; }
 
-// Computed during static initialisation, so that the log starts with the banner and this line.
-[[maybe_unused]] const bool kApplicationPathLogged = !programApplicationPath().empty();
-
 }  // namespace
 
 Path::Path(const char* text) {
@@ -121,7 +118,7 @@ std::string makePath(const std::string& drive, const std::string& directory,
   return path;
 }
 
-std::string applicationPath() {
+std::string workingDirectoryPath() {
   // Linux paths may be far longer than the 260 characters of the original platform.
   std::vector<char> buffer(4096);
   while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
@@ -130,12 +127,17 @@ std::string applicationPath() {
   }
   std::string path = Path(buffer.data()).full();
   if (path.empty() || path.back() != '/') path += '/';
-  Logger::instance().line(1) << "Application path: " << path << std::endl;
+  return path;
+}
+
+std::string applicationPath() {
+  std::string path = workingDirectoryPath();
+  if (!path.empty()) Logger::instance().line(1) << "Application path: " << path << std::endl;
   return path;
 }
 
 const std::string& programApplicationPath() {
   static std::string path;
-  if (path.empty()) path = applicationPath();
+  if (path.empty()) path = workingDirectoryPath();
   return path;
 }

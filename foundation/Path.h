@@ -50,10 +50,12 @@ void splitPath(const std::string& path, std::string& drive, std::string& directo
 std::string makePath(const std::string& drive, const std::string& directory,
                      const std::string& name, const std::string& extension);
 
-// The current working directory, normalised, with one trailing '/'; logs "Application path: ...".
-// Empty (and nothing logged) when the directory cannot be read.
+// The current working directory, normalised, with one trailing '/'; empty when it cannot be read.
+std::string workingDirectoryPath();
+
+// The same, and logs "Application path: ..." (nothing when it is empty).
 std::string applicationPath();
 
-// The application path computed once at program start (the log shows it right after its banner);
-// every data file path starts with it. Computed again on use while it is empty.
+// The application path taken once, at its first use: at the latest when the log opens, which writes
+// it right after its banner. Every data file path starts with it. Taken again while it is empty.
 const std::string& programApplicationPath();

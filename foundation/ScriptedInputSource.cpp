@@ -13,12 +13,26 @@
 
 namespace {
 
-bool parseFloat(const std::string& text, float& value) {
+// Mouse motion, wheel and cursor numbers beyond this size are refused: no screen or device moves
+// that far in one event, and larger values drive the camera to infinity.
+constexpr double kMaxMouseValue = 100000.0;
+
+// False when text is not a usable mouse number; reason then says why when it is more than "not
+// understood".
+bool parseMouseNumber(const std::string& text, float& value, std::string& reason) {
   if (text.empty()) return false;
   char* end = nullptr;
   errno = 0;
   const double parsed = std::strtod(text.c_str(), &end);
-  if (*end != '\0' || errno == ERANGE || !std::isfinite(parsed)) return false;
+  if (*end != '\0') return false;
+  if (std::isnan(parsed) || std::isinf(parsed) || errno == ERANGE) {
+    reason = "not a finite number";
+    return false;
+  }
+  if (std::fabs(parsed) > kMaxMouseValue) {
+    reason = "number out of range (at most 100000 in size)";
+    return false;
+  }
   value = static_cast<float>(parsed);
   return true;
 }
@@ -33,6 +47,10 @@ bool parseInteger(const std::string& text, long long lo, long long hi, long long
   return true;
 }
 
+bool isDigits(const std::string& text) {
+  return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+}
+
 int parseKey(const std::string& text) {
   long long code = 0;
   if (parseInteger(text, 0, kKeyCount - 1, code)) return static_cast<int>(code);
@@ -41,12 +59,17 @@ int parseKey(const std::string& text) {
 
 }  // namespace
 
-bool ScriptedInputSource::parseLine(const std::string& line, Event& event) const {
+bool ScriptedInputSource::parseLine(const std::string& line, Event& event, std::string& reason) const {
+  reason.clear();
   std::istringstream words(line);
   std::vector<std::string> w;
   for (std::string word; words >> word;) w.push_back(word);
   long long frame = 0;
-  if (w.size() < 3 || !parseInteger(w[0], 0, 0xFFFFFFFFll, frame)) return false;
+  if (w.size() < 3) return false;
+  if (!parseInteger(w[0], 0, 0xFFFFFFFFll, frame)) {
+    if (isDigits(w[0])) reason = "frame number out of range (at most 4294967295)";
+    return false;
+  }
   event = Event{static_cast<std::uint32_t>(frame), Kind::KeyDown, 0, 0.0f, 0.0f};
   const std::string& device = w[1];
   const std::string& action = w[2];
@@ -59,11 +82,12 @@ bool ScriptedInputSource::parseLine(const std::string& line, Event& event) const
   if (device != "mouse") return false;
   if (action == "move" || action == "cursor") {
     event.kind = action == "move" ? Kind::MouseMove : Kind::Cursor;
-    return w.size() == 5 && parseFloat(w[3], event.x) && parseFloat(w[4], event.y);
+    return w.size() == 5 && parseMouseNumber(w[3], event.x, reason) &&
+           parseMouseNumber(w[4], event.y, reason);
   }
   if (action == "wheel") {
     event.kind = Kind::MouseWheel;
-    return w.size() == 4 && parseFloat(w[3], event.x);
+    return w.size() == 4 && parseMouseNumber(w[3], event.x, reason);
   }
   if (action == "button") {
     long long button = 0;
@@ -76,13 +100,13 @@ bool ScriptedInputSource::parseLine(const std::string& line, Event& event) const
   return false;
 }
 
-bool ScriptedInputSource::loadText(const std::string& text) {
+bool ScriptedInputSource::parseText(const std::string& text, std::vector<Problem>& problems) {
   events.clear();
   nextEvent = 0;
   std::fill(keys, keys + kKeyCount, std::uint8_t{0});
   pending = MouseReading{};
   cursorX = cursorY = 0.0f;
-  bool allUnderstood = true;
+  problems.clear();
   std::istringstream lines(text);
   std::string line;
   for (int number = 1; std::getline(lines, line); ++number) {
@@ -90,17 +114,28 @@ bool ScriptedInputSource::loadText(const std::string& text) {
     if (comment != std::string::npos) line.erase(comment);
     if (line.find_first_not_of(" \t\r") == std::string::npos) continue;
     Event event;
-    if (parseLine(line, event)) {
+    std::string reason;
+    if (parseLine(line, event, reason)) {
       events.push_back(event);
     } else {
-      allUnderstood = false;
-      Logger::instance().line(2) << "Input script line " << number << " not understood: \""
-                                 << line << "\"" << std::endl;
+      problems.push_back({number, line, reason});
     }
   }
   // Events of one frame keep the order in which the script lists them.
   std::stable_sort(events.begin(), events.end(),
                    [](const Event& a, const Event& b) { return a.frame < b.frame; });
+  return problems.empty();
+}
+
+bool ScriptedInputSource::loadText(const std::string& text) {
+  std::vector<Problem> problems;
+  const bool allUnderstood = parseText(text, problems);
+  for (const Problem& problem : problems) {
+    std::ostream& out = Logger::instance().line(2);
+    out << "Input script line " << problem.line << " not understood: \"" << problem.text << "\"";
+    if (!problem.reason.empty()) out << " (" << problem.reason << ")";
+    out << std::endl;
+  }
   return allUnderstood;
 }
 

@@ -12,6 +12,7 @@
 //   <frame> mouse move <dx> <dy>  <frame> mouse wheel <dz>
 //   <frame> mouse button <0|1|2> down|up
 //   <frame> mouse cursor <x> <y>
+// Mouse numbers must be finite and at most 100000 in size.
 // An event takes effect once the Timer's frame number has reached its frame. Motion and wheel
 // events add up until the next mouse read, which reports their sums and starts again from 0.
 class ScriptedInputSource : public InputSource {
@@ -20,6 +21,16 @@ class ScriptedInputSource : public InputSource {
   // the result is false when any line was skipped or the file could not be opened.
   bool loadText(const std::string& text);
   bool loadFile(const std::string& path);
+
+  // A line that was refused: its number (from 1), its text without the comment, and why, when the
+  // reason is more than "not understood" (a number out of range, for one); empty otherwise.
+  struct Problem {
+    int line;
+    std::string text;
+    std::string reason;
+  };
+  // Replaces the script as loadText does, but logs nothing: every refused line is put in problems.
+  bool parseText(const std::string& text, std::vector<Problem>& problems);
 
   bool readKeyboard(std::uint8_t* keys) override;
   bool readMouse(MouseReading& reading) override;
@@ -41,7 +52,8 @@ class ScriptedInputSource : public InputSource {
     float y;
   };
 
-  bool parseLine(const std::string& line, Event& event) const;
+  // False for a refused line, with reason set when it is more than "not understood".
+  bool parseLine(const std::string& line, Event& event, std::string& reason) const;
   // Applies every event whose frame has been reached.
   void advance();
 

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  libsdl2-dev libepoxy-dev libegl-dev libegl-mesa0 libgl1-mesa-dri libgbm1
+  libsdl2-dev libx11-dev libepoxy-dev libegl-dev libegl-mesa0 libgl1-mesa-dri libgbm1
   libfreetype-dev libfontconfig-dev fonts-liberation2
   libdevil-dev libminizip-dev zlib1g-dev libfftw3-dev libassimp-dev
   xvfb xauth zenity

@@ -27,19 +27,55 @@ TEST(LaunchOptionsTest, NoArgumentsKeepTheInteractiveDefaults) {
 TEST(LaunchOptionsTest, EveryOptionReadsItsValue) {
   const LaunchOptions options =
       parseOk({"--settings", "other.set", "--headless", "--context", "TerrainContext", "--frames", "10",
-               "--fixed-step", "16.5", "--screenshot", "shot.png", "--input", "keys.txt", "--bench",
-               "Md3Context", "--bench-json", "out.json", "--device", "recording"});
+               "--fixed-step", "16.5", "--screenshot", "shot.png", "--input", "keys.txt", "--list"});
   EXPECT_EQ(options.settingsFile, "other.set");
+  EXPECT_TRUE(options.settingsGiven);
   EXPECT_TRUE(options.headless);
   EXPECT_EQ(options.contextName, "TerrainContext");
   EXPECT_EQ(options.frames, 10);
   EXPECT_DOUBLE_EQ(options.fixedStepMs, 16.5);
   EXPECT_EQ(options.screenshotFile, "shot.png");
   EXPECT_EQ(options.inputScript, "keys.txt");
-  EXPECT_TRUE(options.bench);
-  EXPECT_EQ(options.benchContext, "Md3Context");
-  EXPECT_EQ(options.benchJsonFile, "out.json");
-  EXPECT_EQ(options.device, LaunchOptions::DeviceKind::Recording);
+  EXPECT_TRUE(options.list);
+
+  const LaunchOptions bench =
+      parseOk({"--bench", "Md3Context", "--bench-json", "out.json", "--device", "recording"});
+  EXPECT_FALSE(bench.settingsGiven);
+  EXPECT_TRUE(bench.bench);
+  EXPECT_EQ(bench.benchContext, "Md3Context");
+  EXPECT_EQ(bench.benchJsonFile, "out.json");
+  EXPECT_EQ(bench.device, LaunchOptions::DeviceKind::Recording);
+
+  const LaunchOptions tour = parseOk({"--tour", "pictures", "--cycle-first", "--fixed-step", "1000"});
+  EXPECT_EQ(tour.tourDirectory, "pictures");
+  EXPECT_TRUE(tour.cycleFirst);
+  EXPECT_DOUBLE_EQ(tour.fixedStepMs, 1000.0);
+}
+
+TEST(LaunchOptionsTest, OptionsThatContradictEachOtherAreRefusedWithTheReason) {
+  struct Case {
+    std::vector<std::string> arguments;
+    const char* reason;
+  };
+  const Case cases[] = {
+      {{"--tour", "t", "--bench"}, "--bench and --tour cannot be combined"},
+      {{"--tour", "t", "--context", "Md3Context"}, "--context cannot choose one"},
+      {{"--tour", "t", "--frames", "5"}, "--frames cannot change it"},
+      {{"--tour", "t", "--screenshot", "s.png"}, "it takes no --screenshot"},
+      {{"--bench", "--screenshot", "s.png"}, "it takes no --screenshot"},
+      {{"--bench", "--frames", "5"}, "--frames cannot change it"},
+      {{"--bench", "--context", "Md3Context"}, "not --context"},
+      {{"--screenshot", "s.png", "--device", "recording"}, "would save a blank picture"},
+      {{"--device", "recording", "--tour", "t"}, "would save blank pictures"},
+      {{"--cycle-first"}, "--cycle-first needs --tour"},
+      {{"--bench-json", "b.json"}, "--bench-json needs --bench"},
+  };
+  for (const Case& c : cases) {
+    LaunchOptions options;
+    std::string error;
+    EXPECT_FALSE(parseLaunchOptions(c.arguments, options, error)) << c.arguments[0];
+    EXPECT_NE(error.find(c.reason), std::string::npos) << error;
+  }
 }
 
 TEST(LaunchOptionsTest, BenchNameIsOptional) {
@@ -67,8 +103,12 @@ TEST(LaunchOptionsTest, MalformedCommandLinesAreRefused) {
       {"--frames", "12x"},             // trailing garbage
       {"--frames", "99999999999"},     // out of range
       {"--fixed-step", "0"},
+      {"--fixed-step", "-20"},
       {"--fixed-step", "abc"},
       {"--fixed-step", "nan"},
+      {"--fixed-step", "inf"},
+      {"--fixed-step", "1000.5"},      // more than a second per frame
+      {"--fixed-step", "1e308"},
       {"--settings", "--headless"},    // an option is not a value
       {"--device", "vulkan"},
       {"--device"},
@@ -101,7 +141,7 @@ TEST(LaunchOptionsTest, UsageNamesEveryOption) {
   const std::string usage = launchUsage();
   for (const char* option : {"--settings", "--headless", "--context", "--frames", "--fixed-step",
                              "--screenshot", "--tour", "--input", "--bench", "--bench-json", "--device",
-                             "--help"}) {
+                             "--cycle-first", "--list", "--help"}) {
     EXPECT_NE(usage.find(option), std::string::npos) << option;
   }
 }

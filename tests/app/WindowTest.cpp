@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "AppTestSupport.h"
+#include "XvfbServer.h"
 #include "app/MainWindow.h"
 #include "app/TestApplication.h"
 #include "render/D3D8Renderer.h"
@@ -20,50 +21,24 @@ namespace {
 class XvfbWindowTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    for (int n = 90 + getpid() % 100; n < 400 && server == 0; n += 7) {
-      if (std::filesystem::exists("/tmp/.X" + std::to_string(n) + "-lock")) continue;
-      const std::string display = ":" + std::to_string(n);
-      const pid_t pid = fork();
-      if (pid == 0) {
-        execlp("Xvfb", "Xvfb", display.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
-               static_cast<char*>(nullptr));
-        _exit(127);
-      }
-      const std::string socket = "/tmp/.X11-unix/X" + std::to_string(n);
-      for (int i = 0; i < 100 && !std::filesystem::exists(socket); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        int status = 0;
-        if (waitpid(pid, &status, WNOHANG) == pid) break;  // the server gave up (display taken)
-      }
-      if (std::filesystem::exists(socket)) {
-        server = pid;
-        setenv("DISPLAY", display.c_str(), 1);
-      } else {
-        kill(pid, SIGTERM);
-        waitpid(pid, nullptr, 0);
-      }
-    }
+    if (server.start()) setenv("DISPLAY", server.name().c_str(), 1);
   }
 
   static void TearDownTestSuite() {
-    if (server > 0) {
-      kill(server, SIGTERM);
-      waitpid(server, nullptr, 0);
-      server = 0;
-    }
+    server.stop();
     unsetenv("DISPLAY");
   }
 
   void SetUp() override {
-    if (server == 0) GTEST_SKIP() << "Xvfb could not be started";
+    if (!server.running()) GTEST_SKIP() << "Xvfb could not be started";
     resetEngineServices();
   }
   void TearDown() override { resetEngineServices(); }
 
-  static pid_t server;
+  static XvfbServer server;
 };
 
-pid_t XvfbWindowTest::server = 0;
+XvfbServer XvfbWindowTest::server;
 
 TEST_F(XvfbWindowTest, ClientAreaIsExactlyTheSettingsSizeAtFortySixty) {
   setWindowVariables("Window test", "640", "480");

@@ -113,6 +113,42 @@ TEST_F(ScriptedInput, MalformedLinesAreSkipped) {
   EXPECT_EQ(Mouse::instance().movement().y, -2.5f);
 }
 
+TEST_F(ScriptedInput, NumbersThatWouldBreakTheCameraAreRefusedWithTheirReason) {
+  struct Case {
+    const char* line;
+    const char* reason;  // empty: accepted
+  };
+  const Case cases[] = {
+      {"1 mouse move 1e39 0", "number out of range (at most 100000 in size)"},  // beyond a float
+      {"1 mouse move 0 100001", "number out of range (at most 100000 in size)"},
+      {"1 mouse wheel -1e6", "number out of range (at most 100000 in size)"},
+      {"1 mouse cursor 5 1e308", "number out of range (at most 100000 in size)"},
+      {"1 mouse move 1e999 0", "not a finite number"},
+      {"1 mouse move inf 0", "not a finite number"},
+      {"1 mouse wheel nan", "not a finite number"},
+      {"99999999999 key down A", "frame number out of range (at most 4294967295)"},
+      {"1 mouse wheel abc", ""},  // plainly not understood: no reason beyond that
+      {"1 mouse move -100000 100000", nullptr},
+      {"4294967295 mouse wheel 120", nullptr},
+  };
+  for (const Case& c : cases) {
+    std::vector<ScriptedInputSource::Problem> problems;
+    const bool accepted = script.parseText(std::string("# header\n") + c.line + "\n", problems);
+    if (c.reason == nullptr) {
+      EXPECT_TRUE(accepted) << c.line;
+      EXPECT_TRUE(problems.empty()) << c.line;
+      EXPECT_EQ(script.eventCount(), 1u) << c.line;
+      continue;
+    }
+    EXPECT_FALSE(accepted) << c.line;
+    ASSERT_EQ(problems.size(), 1u) << c.line;
+    EXPECT_EQ(problems[0].line, 2) << c.line;
+    EXPECT_EQ(problems[0].text, c.line);
+    EXPECT_EQ(problems[0].reason, c.reason) << c.line;
+    EXPECT_EQ(script.eventCount(), 0u) << c.line;
+  }
+}
+
 TEST_F(ScriptedInput, LoadingReplacesTheScriptAndItsState) {
   ASSERT_TRUE(script.loadText("1 key down A\n"));
   nextFrame();
