@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "effects/BumpMaterial.h"
+#include "effects/BumpSurfaces.h"
 #include "effects/TangentFrames.h"
 #include "engine/MathConstants.h"
 #include "engine/Renderer.h"
@@ -20,7 +21,6 @@ const Vector3 kEye(0.0f, 1.0f, -5.0f);
 const char* const kHeightMap = "/textures/debugHeight.tga";
 const char* const kNormalMapName = "debugnormal.tga";
 const char* const kColorMapName = "h_bitterman.tga";
-constexpr float kNormalMapScale = 30.0f;
 
 const Vector3 kQuadPosition(-1.2f, -1.0f, 0.0f);
 const Vector3 kCopyPosition(1.2f, -1.0f, 0.0f);
@@ -58,7 +58,7 @@ RefPtr<MeshInstance> place(RefPtr<Mesh> mesh, const Matrix34& transform) {
 // stop the scene: the map is used from memory.
 RefPtr<Image> makeNormalMapFile(const std::string& heightPath, const std::string& normalPath) {
   const RefPtr<Image> heights(new Image(heightPath));
-  RefPtr<Image> normals = heights->makeNormalMap(kNormalMapScale, ImageFormat::kRgb);
+  RefPtr<Image> normals = heights->makeNormalMap(kBumpNormalMapScale, ImageFormat::kRgb);
   if (!normals->isEmpty() && !normals->saveTga(normalPath)) {
     Logger::instance().line(2) << "Couldn't save the normal map \"" << normalPath << "\"; using it from memory"
                                << std::endl;
@@ -114,9 +114,8 @@ void BumpContext::init() {
 void BumpContext::update() {
   orbit.update();
   eye = sceneCamera.node()->world().translation();
-  for (MeshInstance* instance : {quadInstance.get(), copyInstance.get(), gridInstance.get()}) {
-    if (instance) instance->setLight(0, eye.x, eye.y, eye.z, 1.0f);
-  }
+  const float light[4] = {eye.x, eye.y, eye.z, 1.0f};
+  setInstanceLights(bumpScene.instances(), light);
 }
 
 void BumpContext::render() {
