@@ -80,6 +80,9 @@ void BumpMaterial::apply(int pass, const Matrix34& viewMatrix) {
       device->setTextureStageState(1, D3DTSS_COLOROP, D3DTOP_MODULATE);
       device->setTextureStageState(1, D3DTSS_COLORARG1, D3DTA_TEXTURE);
       device->setTextureStageState(1, D3DTSS_COLORARG2, D3DTA_CURRENT);
+      // The dot product fills alpha too; the picture's alpha is the base texture's.
+      device->setTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+      device->setTextureStageState(1, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
       device->setTextureStageState(1, D3DTSS_ADDRESSU, D3DTADDRESS_WRAP);
       device->setTextureStageState(1, D3DTSS_ADDRESSV, D3DTADDRESS_WRAP);
       device->setTextureStageState(1, D3DTSS_MINFILTER, filter);

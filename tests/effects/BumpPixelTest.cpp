@@ -87,6 +87,7 @@ class BumpPixels : public ::testing::Test {
   }
   // Red channel at (x, y) from the top; the dot product fills r, g and b alike.
   int at(int x, int y) const { return pixels[(static_cast<std::size_t>(y) * kWidth + x) * 4]; }
+  int alphaAt(int x, int y) const { return pixels[(static_cast<std::size_t>(y) * kWidth + x) * 4 + 3]; }
 
   RefPtr<GlDevice> device;
   RefPtr<D3D8Renderer> renderer;
@@ -126,6 +127,8 @@ TEST_F(BumpPixels, BaseTextureIsModulatedByTheLighting) {
   // Grey 128/255 times the faces' 249.9 and 35.1.
   EXPECT_NEAR(at(54, 24), 125, kTolerance);
   EXPECT_NEAR(at(9, 24), 18, kTolerance);
+  // The dot product fills alpha as well; the picture keeps the base texture's opaque alpha.
+  EXPECT_EQ(alphaAt(9, 24), 255);
 }
 
 }  // namespace
