@@ -31,8 +31,9 @@ float randomRange(float lo, float hi) {
 int randomInt(int lo, int hi) {
   const int next = randomNext();
   const long long span = static_cast<long long>(hi) - lo + 1;
-  // An empty range (hi = lo - 1) would divide by zero; it still uses up one value.
-  if (span == 0) return lo;
+  // A reversed range (hi < lo) would divide by zero or by a negative number; it is refused with lo,
+  // and still uses up one value so the sequence that follows does not depend on it.
+  if (span <= 0) return lo;
   return static_cast<int>(next % span + lo);
 }
 

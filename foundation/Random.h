@@ -11,7 +11,7 @@ int randomNext();
 // lo + next·(1/32767)·(hi − lo): uniform in [lo, hi].
 float randomRange(float lo, float hi);
 
-// next % (hi − lo + 1) + lo, in signed arithmetic.
+// next % (hi − lo + 1) + lo, in signed arithmetic. A reversed range (hi < lo) gives lo.
 int randomInt(int lo, int hi);
 
 // Standard normal number by the polar Box-Muller method, one value of each pair cached.

@@ -65,10 +65,14 @@ TEST_F(Random, IntCoversItsWholeInclusiveRange) {
   EXPECT_EQ(randomInt(7, 7), 7);
 }
 
-TEST_F(Random, IntOfAnEmptyRangeGivesLowInsteadOfDividingByZero) {
+TEST_F(Random, IntOfAReversedRangeGivesLowInsteadOfDividingByZeroOrANegativeSpan) {
+  // hi = lo − 1 would divide by zero; the second call's 18467 % (0 − 5 + 1) is 3 and would give
+  // 8, far above hi = 0.
   EXPECT_EQ(randomInt(5, 4), 5);
-  // It used up one value like any other call.
-  EXPECT_EQ(randomNext(), 18467);
+  EXPECT_EQ(randomInt(5, 0), 5);
+  EXPECT_EQ(randomInt(2147483647, -2147483647 - 1), 2147483647);
+  // Each used up one value like any other call.
+  EXPECT_EQ(randomNext(), 26500);
 }
 
 TEST_F(Random, GaussianMakesPairsAndCachesTheSecond) {

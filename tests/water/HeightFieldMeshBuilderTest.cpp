@@ -282,19 +282,30 @@ TEST(HeightFieldMeshBuilder, MismatchedDisplacementIsIgnored) {
 
 namespace {
 
-TEST(ImageHeightSource, ReadsTheFirstByteOfEachPixelWithRowZeroLastInMemory) {
-  // 2 × 2 RGB picture, memory rows (10, 20) then (30, 40) in the red channel.
-  const std::uint8_t rgb[12] = {10, 1, 2, 20, 3, 4, 30, 5, 6, 40, 7, 8};
-  RefPtr<Image> image = new Image(2, 2, ImageFormat::kRgb, rgb);
+TEST(ImageHeightSource, ReadsTheFirstByteOfEachPixelInTheImagesOwnRowOrder) {
+  // 3 × 2 RGB picture, memory rows (10, 20, 25) then (30, 40, 45) in the red channel.
+  const std::uint8_t rgb[18] = {10, 1, 2, 20, 3, 4, 25, 9, 9, 30, 5, 6, 40, 7, 8, 45, 9, 9};
+  RefPtr<Image> image = new Image(3, 2, ImageFormat::kRgb, rgb);
   ASSERT_FALSE(image->isEmpty());
   RefPtr<ImageHeightSource> source = new ImageHeightSource(image);
-  EXPECT_EQ(source->width(), 2u);
+  EXPECT_EQ(source->width(), 3u);
   EXPECT_EQ(source->height(), 2u);
-  EXPECT_EQ(source->get(0, 0), 30);
-  EXPECT_EQ(source->get(1, 0), 40);
-  EXPECT_EQ(source->get(0, 1), 10);
-  EXPECT_EQ(source->get(1, 1), 20);
-  EXPECT_EQ(source->get(2, 1), 0);
+  EXPECT_EQ(source->get(0, 0), 10);
+  EXPECT_EQ(source->get(1, 0), 20);
+  EXPECT_EQ(source->get(0, 1), 30);
+  EXPECT_EQ(source->get(1, 1), 40);
+  EXPECT_EQ(source->get(3, 1), 0);
+  EXPECT_EQ(source->get(0, 2), 0);
+  // Row reads agree, and cells past the edge read 0.
+  std::uint8_t row[4] = {99, 99, 99, 99};
+  source->readRow(1, 1, 4, row);
+  EXPECT_EQ(row[0], 40);
+  EXPECT_EQ(row[1], 45);
+  EXPECT_EQ(row[2], 0);
+  EXPECT_EQ(row[3], 0);
+  source->readRow(0, 2, 2, row);
+  EXPECT_EQ(row[0], 0);
+  EXPECT_EQ(row[1], 0);
   // An empty image gives a grid the builder refuses.
   RefPtr<ImageHeightSource> empty = new ImageHeightSource(RefPtr<Image>(new Image()));
   EXPECT_EQ(empty->width(), 0u);
