@@ -14,7 +14,6 @@
 #include "scenes/TerrainRecipe.h"
 #include "scenes/TerrainTextureSynthesis.h"
 #include "water/HeightFieldMeshBuilder.h"
-#include "water/WaterContext.h"
 
 static_assert(sizeof(Vector3) == 3 * sizeof(float), "the builder writes Vector3 arrays as floats");
 static_assert(sizeof(TexCoord) == 2 * sizeof(float), "the builder writes TexCoord arrays as floats");
@@ -123,7 +122,7 @@ void TerrainContext::buildTerrain() {
   const float r = instance->worldBounds().radius;
   const Vector3 eye(0.0f, r * 1.5f * 0.5f, -r * 1.5f);
   SceneNode* cameraNode = sceneCamera.node();
-  cameraNode->local() = WaterContext::lookAt(eye, Vector3(0.0f, 0.0f, 0.0f), Vector3(0.0f, 1.0f, 0.0f));
+  cameraNode->local() = Matrix34::lookAt(eye, Vector3(0.0f, 0.0f, 0.0f), Vector3(0.0f, 1.0f, 0.0f));
   cameraNode->updateWorld();
   orbit.setDistance(eye.length());
   orbit.syncTarget();
