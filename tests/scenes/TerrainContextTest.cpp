@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstdint>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -22,32 +21,10 @@
 #include "scenes/TerrainContext.h"
 #include "scenes/TerrainRecipe.h"
 #include "scenes/TerrainTextureSynthesis.h"
+#include "tests/support/HeldInput.h"
 #include "water/HeightFieldMeshBuilder.h"
 
 namespace {
-
-class FakeInput : public InputSource {
- public:
-  std::set<int> held;
-  bool leftButton = false;
-  float motionX = 0.0f;
-
-  bool readKeyboard(std::uint8_t* keys) override {
-    for (int k = 0; k < kKeyCount; ++k) keys[k] = held.count(k) ? 1 : 0;
-    return true;
-  }
-  bool readMouse(MouseReading& reading) override {
-    reading = MouseReading{};
-    reading.buttons[0] = leftButton ? 1 : 0;
-    reading.dx = motionX;
-    return true;
-  }
-  bool readCursor(float& x, float& y) override {
-    x = 0.0f;
-    y = 0.0f;
-    return true;
-  }
-};
 
 class TerrainContextTest : public ::testing::Test {
  protected:
@@ -101,7 +78,7 @@ class TerrainContextTest : public ::testing::Test {
   }
 
   RefPtr<RecordingDevice> device{new RecordingDevice(true)};
-  FakeInput input;
+  testsupport::HeldInput input;
 };
 
 TEST_F(TerrainContextTest, StartsWithFaultFormationSeenFromAboveAndBehind) {
@@ -193,40 +170,30 @@ TEST_F(TerrainContextTest, TwentyPressesKeepOneTerrainTexture) {
   EXPECT_EQ(device->callCount("releaseTexture"), 21);
 }
 
-TEST_F(TerrainContextTest, MissingHeightMapFallsBackToFaultFormationWithOneLogLine) {
-  static const std::string root = terrain::writeTerrainData("noheightmap", {"HeightMap.tga"});
-  useData(root);
-  TerrainContext context;
-  context.init();
-  LogCapture log;
-  context.showMode(0);
-  EXPECT_EQ(context.mode(), 1);
-  ASSERT_NE(terrainMesh(context), nullptr);
-  EXPECT_EQ(terrainMesh(context)->vertexCount(), 100u * 100u);
-  const std::vector<std::string> lines = log.messages();
-  ASSERT_EQ(lines.size(), 1u);
-  EXPECT_NE(lines[0].find("HeightMap.tga"), std::string::npos);
-  // The next press goes on from fault formation.
-  pressSpace(context);
-  EXPECT_EQ(context.mode(), 2);
-}
-
-TEST_F(TerrainContextTest, HeightMapTooLargeForTheMeshFallsBackWithOneLogLine) {
-  static const std::string root = [] {
-    const std::string dir = terrain::writeTerrainData("largeheightmap", {"HeightMap.tga"});
-    ImageFiles::saveTga(TextureSynthesis::hills(256), dir + "/Textures/HeightMap.tga");
-    return dir;
+TEST_F(TerrainContextTest, UnusableHeightMapFallsBackToFaultFormationWithOneLogLine) {
+  // Missing, or 256 × 256 (65536 points, more than 16-bit indices can name).
+  static const std::string missing = terrain::writeTerrainData("noheightmap", {"HeightMap.tga"});
+  static const std::string large = [] {
+    const std::string root = terrain::writeTerrainData("largeheightmap", {"HeightMap.tga"});
+    ImageFiles::saveTga(TextureSynthesis::hills(256), root + "/Textures/HeightMap.tga");
+    return root;
   }();
-  useData(root);
-  TerrainContext context;
-  context.init();
-  LogCapture log;
-  context.showMode(0);
-  EXPECT_EQ(context.mode(), 1);
-  ASSERT_NE(terrainMesh(context), nullptr);
-  const std::vector<std::string> lines = log.messages();
-  ASSERT_EQ(lines.size(), 1u);
-  EXPECT_NE(lines[0].find("HeightMap.tga"), std::string::npos);
+  for (const std::string& root : {missing, large}) {
+    useData(root);
+    TerrainContext context;
+    context.init();
+    LogCapture log;
+    context.showMode(0);
+    EXPECT_EQ(context.mode(), 1) << root;
+    ASSERT_NE(terrainMesh(context), nullptr) << root;
+    EXPECT_EQ(terrainMesh(context)->vertexCount(), 100u * 100u) << root;
+    const std::vector<std::string> lines = log.messages();
+    ASSERT_EQ(lines.size(), 1u) << root;
+    EXPECT_NE(lines[0].find("HeightMap.tga"), std::string::npos) << root;
+    // The next press goes on from fault formation.
+    pressSpace(context);
+    EXPECT_EQ(context.mode(), 2) << root;
+  }
 }
 
 TEST_F(TerrainContextTest, MissingLayerIsLeftOutWithOneLogLine) {
@@ -258,7 +225,7 @@ TEST_F(TerrainContextTest, LightFollowsTheOrbitingCamera) {
   TerrainContext context;
   context.init();
   const float before = context.light()->position()[0];
-  input.leftButton = true;
+  input.buttons[0] = true;
   input.motionX = 40.0f;
   for (int i = 0; i < 5; ++i) frame(context);
   const Matrix34& view = context.camera().node()->world();

@@ -1,42 +1,19 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <set>
 
 #include "foundation/InputSource.h"
 #include "foundation/KeyCodes.h"
 #include "foundation/Keyboard.h"
 #include "foundation/Mouse.h"
 #include "foundation/Timer.h"
+#include "tests/support/HeldInput.h"
 #include "water/ChoppyWavesContext.h"
 #include "water/GerstnerWavesContext.h"
 #include "water/NewaveContext.h"
 #include "water/Water2DContext.h"
 
 namespace {
-
-// Keys held and a fixed cursor, as a script would give them.
-class FakeInput : public InputSource {
- public:
-  std::set<int> held;
-  float cursorX = 320.0f, cursorY = 240.0f;
-  float motionX = 0.0f;
-
-  bool readKeyboard(std::uint8_t* keys) override {
-    for (int k = 0; k < kKeyCount; ++k) keys[k] = held.count(k) ? 1 : 0;
-    return true;
-  }
-  bool readMouse(MouseReading& reading) override {
-    reading = MouseReading{};
-    reading.dx = motionX;
-    return true;
-  }
-  bool readCursor(float& x, float& y) override {
-    x = cursorX;
-    y = cursorY;
-    return true;
-  }
-};
 
 class FakeWindow : public PickerWindow {
  public:
@@ -70,7 +47,7 @@ class WaterContextTest : public ::testing::Test {
     context.update();
   }
 
-  FakeInput input;
+  testsupport::HeldInput input;
 };
 
 TEST_F(WaterContextTest, BaseSetUpLooksAtTheOriginWithADirectionalLight) {
