@@ -19,10 +19,9 @@ void logNotFound(const std::string& name) {
   Logger::instance().line(2) << "\"" << name << "\" not found." << std::endl;
 }
 
-// One keyframed mesh from a checked surface: positions × 1/64, normals from their angles,
-// (s, 1 − t) texture coordinates and the triangles wound the other way round, since MD3 files
-// wind their front faces counter-clockwise.
-RefPtr<Mesh> buildMesh(const Md3Surface& surface) {
+}  // namespace
+
+RefPtr<Mesh> md3Mesh(const Md3Surface& surface) {
   const std::uint32_t n = surface.vertexCount;
   const auto frameData = [&surface, n](std::uint32_t f, std::vector<Vector3>& positions, std::vector<Vector3>& normals) {
     positions.resize(n);
@@ -53,8 +52,6 @@ RefPtr<Mesh> buildMesh(const Md3Surface& surface) {
   mesh->setDynamic(true);
   return mesh;
 }
-
-}  // namespace
 
 std::string Md3Loader::gameArchivePath() { return VariableTable::instance().get("q3a").value() + "baseq3/pak0.pk3"; }
 
@@ -124,7 +121,7 @@ Md3PartData Md3Loader::buildPart(ZipArchive& archive, const Md3File& file, const
   for (const Md3Surface& surface : file.surfaces) {
     // A surface without triangles draws nothing.
     if (surface.vertexCount == 0 || surface.triangles.empty()) continue;
-    RefPtr<MeshInstance> instance = new MeshInstance(part.node, buildMesh(surface));
+    RefPtr<MeshInstance> instance = new MeshInstance(part.node, md3Mesh(surface));
     RefPtr<Material> material = new Material(Material::kPlain);
     material->setTexture(0, skin(archive, surface, textures));
     instance->setMaterial(material);

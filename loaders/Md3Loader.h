@@ -73,6 +73,11 @@ class Md3Loader {
   Md3PartData parts[3];
 };
 
+// One keyframed mesh from a checked surface: positions × 1/64, normals from their angles,
+// (s, 1 − t) texture coordinates and the triangles wound the other way round, since MD3 files
+// wind their front faces counter-clockwise. Marked dynamic: the animation blends its frames.
+RefPtr<Mesh> md3Mesh(const Md3Surface& surface);
+
 // Member name of a surface's skin: the file name of the shader path (after its last '/' or '\'),
 // in the model directory. Empty when the shader names no file.
 std::string md3SkinMember(const std::string& modelDirectory, const std::string& shader);

@@ -1,5 +1,8 @@
 #include "tools/datagen/FuzzCorpus.h"
 
+#include "tools/datagen/Md3Writer.h"
+#include "tools/datagen/PlayerModelBuilder.h"
+
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -27,11 +30,77 @@ bool writeScriptedInputSeeds(const std::filesystem::path& folder) {
     return ok;
 }
 
+bool writeBytes(const std::filesystem::path& folder, const std::string& name, const std::vector<uint8_t>& bytes) {
+    return writeSeed(folder, name, std::string(bytes.begin(), bytes.end()));
+}
+
+// A small MD3 part: `frames` frames of one tag and `surfaces` surfaces of a quad moving along x.
+Md3Data smallMd3(int frames, int surfaces) {
+    Md3Data d;
+    d.name = "models/players/seed/part.md3";
+    d.frameCount = frames;
+    d.tagNames = {"tag_torso"};
+    for (int f = 0; f < frames; ++f) {
+        Md3TagData tag;
+        tag.name = "tag_torso";
+        tag.origin = {0, 0, static_cast<float>(f)};
+        d.frameTags.push_back({tag});
+    }
+    for (int s = 0; s < surfaces; ++s) {
+        Md3SurfaceData surface;
+        surface.name = "s" + std::to_string(s);
+        surface.shader = "models/players/seed/skin.tga";
+        surface.st = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+        surface.triangles = {{0, 1, 2}, {0, 2, 3}};
+        for (int f = 0; f < frames; ++f) {
+            const float x = static_cast<float>(f + s);
+            surface.framePositions.push_back({{x, 0, 0}, {x + 1, 0, 0}, {x + 1, 0, 1}, {x, 0, 1}});
+            surface.frameNormals.push_back({{0, -1, 0}, {0, -1, 0}, {0, -1, 0}, {0, -1, 0}});
+        }
+        d.surfaces.push_back(surface);
+    }
+    return d;
+}
+
+// Small parts of every shape the reader meets, and the one-frame head of a generated player.
+bool writeMd3Seeds(const std::filesystem::path& folder) {
+    bool ok = writeBytes(folder, "one_frame.md3", Md3Writer::encode(smallMd3(1, 1)));
+    ok = writeBytes(folder, "three_frames_two_surfaces.md3", Md3Writer::encode(smallMd3(3, 2))) && ok;
+    Md3Data noTags = smallMd3(2, 1);
+    noTags.tagNames.clear();
+    for (auto& frame : noTags.frameTags) frame.clear();
+    ok = writeBytes(folder, "no_tags.md3", Md3Writer::encode(noTags)) && ok;
+    const PlayerModel player = PlayerModelBuilder::build(PlayerModelBuilder::styles()[8], false);
+    ok = writeBytes(folder, "player_head.md3", Md3Writer::encode(player.head)) && ok;
+    return ok;
+}
+
+// The generated players' file (the first byte picks the part's frame count in the target), and
+// variants with the line shapes real files have.
+bool writeAnimationConfigSeeds(const std::filesystem::path& folder) {
+    const std::string generated = PlayerModelBuilder::animationConfig(PlayerModelBuilder::styles()[0]);
+    std::string crlf;
+    for (char c : generated) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    const std::vector<std::pair<std::string, std::string>> seeds = {
+        {"generated.cfg", std::string(1, char(176)) + generated},
+        {"crlf.cfg", std::string(1, char(154)) + crlf},
+        {"odd_lines.cfg", std::string(1, char(20)) +
+                              "sex f\n 5 5 0 20 // LEGS_SPACE\n0 10 0 0 //BOTH_DEATH1\n"
+                              "10 4 9 15 TORSO_STAND\n4294967295 2 2 30 // LEGS_WALKCR\n"
+                              "3 x 1 20 // TORSO_GESTURE\n12 0 0 10 // LEGS_IDLE\n"},
+    };
+    bool ok = true;
+    for (const auto& [name, text] : seeds) ok = writeSeed(folder, name, text) && ok;
+    return ok;
+}
+
 }  // namespace
 
 bool FuzzCorpus::write(const std::string& directory) {
     const std::filesystem::path root(directory);
     bool ok = true;
     ok = writeScriptedInputSeeds(root / "fuzz_scripted_input") && ok;
+    ok = writeMd3Seeds(root / "fuzz_md3") && ok;
+    ok = writeAnimationConfigSeeds(root / "fuzz_animation_cfg") && ok;
     return ok;
 }
