@@ -4,10 +4,7 @@
 #include <filesystem>
 #include <string>
 
-#include "foundation/InputSource.h"
-#include "foundation/Keyboard.h"
-#include "foundation/Mouse.h"
-#include "foundation/Timer.h"
+#include "../foundation/TestSupport.h"
 #include "foundation/VariableTable.h"
 #include "scenes/Md3Context.h"
 
@@ -31,29 +28,21 @@ class HeldKeys : public InputSource {
   std::uint8_t held[kKeyCount] = {};
 };
 
-class Md3ContextTest : public ::testing::Test {
+class Md3ContextTest : public testsupport::InputFrames {
  protected:
+  Md3ContextTest() : InputFrames(keys) {}
   void SetUp() override {
-    Timer::instance().reset();
-    Timer::instance().setFixedStep(20.0);
-    Keyboard::instance().reset();
-    Mouse::instance().reset();
-    InputSource::install(&keys);
+    InputFrames::SetUp();
     useArchiveIn(std::string(TESTBED_BINARY_DIR) + "/q3a/");
   }
   void TearDown() override {
-    InputSource::install(nullptr);
-    Keyboard::instance().reset();
-    Mouse::instance().reset();
-    Timer::instance().reset();
+    InputFrames::TearDown();
     VariableTable::instance().clear();
   }
   static void useArchiveIn(const std::string& directory) { VariableTable::instance().set(Variable("q3a", directory)); }
 
   void frame(Md3Context& context) {
-    Timer::instance().tick();
-    Mouse::instance().poll();
-    Keyboard::instance().poll();
+    nextFrame();
     context.update();
   }
   // Down for one frame, up for the next.

@@ -2,12 +2,10 @@
 // A tiny three-part character written by the data generator's own writers: small enough to
 // reason about by hand, complete enough to load like a real one.
 #include <cstdint>
-#include <cstring>
-#include <filesystem>
-#include <random>
 #include <string>
-#include <unistd.h>
 #include <vector>
+
+#include "../foundation/TestSupport.h"
 
 #include "tools/datagen/ImageFiles.h"
 #include "tools/datagen/Md3Writer.h"
@@ -113,26 +111,7 @@ struct Archive {
   }
 };
 
-// A fresh directory below the system's temporary folder, removed with everything in it.
-class TempDir {
- public:
-  TempDir() {
-    std::random_device device;
-    path_ = std::filesystem::temp_directory_path() /
-            ("testbed-md3-" + std::to_string(::getpid()) + "-" + std::to_string(device()));
-    std::filesystem::create_directories(path_);
-  }
-  ~TempDir() {
-    std::error_code error;
-    std::filesystem::remove_all(path_, error);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  std::string path() const { return path_.string(); }
-
- private:
-  std::filesystem::path path_;
-};
+using TempDir = testsupport::TempDir;
 
 // Little-endian field access for patching encoded files.
 inline void putS32(std::vector<std::uint8_t>& b, std::size_t at, std::int32_t v) {
