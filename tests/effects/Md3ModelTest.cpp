@@ -4,7 +4,7 @@
 #include <limits>
 #include <string>
 
-#include "../support/Md3Fixtures.h"
+#include "tests/support/Md3Fixtures.h"
 #include "effects/Md3Model.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "../support/Md3Fixtures.h"
+#include "tests/support/Md3Fixtures.h"
 #include "foundation/LogCapture.h"
 #include "loaders/Md3File.h"
 

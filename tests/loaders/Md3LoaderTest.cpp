@@ -3,7 +3,7 @@
 #include <cmath>
 #include <string>
 
-#include "../support/Md3Fixtures.h"
+#include "tests/support/Md3Fixtures.h"
 #include "device/RecordingDevice.h"
 #include "engine/Material.h"
 #include "engine/Mesh.h"

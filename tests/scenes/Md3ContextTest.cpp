@@ -1,32 +1,14 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <filesystem>
 #include <string>
 
-#include "../foundation/TestSupport.h"
+#include "tests/foundation/TestSupport.h"
+#include "tests/support/HeldInput.h"
 #include "foundation/VariableTable.h"
 #include "scenes/Md3Context.h"
 
 namespace {
-
-// Keys held down by the test; the mouse never moves.
-class HeldKeys : public InputSource {
- public:
-  bool readKeyboard(std::uint8_t* keys) override {
-    std::memcpy(keys, held, sizeof held);
-    return true;
-  }
-  bool readMouse(MouseReading& reading) override {
-    reading = MouseReading();
-    return true;
-  }
-  bool readCursor(float& x, float& y) override {
-    x = y = 0.0f;
-    return true;
-  }
-  std::uint8_t held[kKeyCount] = {};
-};
 
 class Md3ContextTest : public testsupport::InputFrames {
  protected:
@@ -48,14 +30,14 @@ class Md3ContextTest : public testsupport::InputFrames {
   // Down for one frame, up for the next.
   void press(Md3Context& context, int key, int times = 1) {
     for (int i = 0; i < times; ++i) {
-      keys.held[key] = 1;
+      keys.held.insert(key);
       frame(context);
-      keys.held[key] = 0;
+      keys.held.erase(key);
       frame(context);
     }
   }
 
-  HeldKeys keys;
+  testsupport::HeldInput keys;
 };
 
 }  // namespace

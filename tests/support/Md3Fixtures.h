@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "../foundation/TestSupport.h"
+#include "tests/foundation/TestSupport.h"
 
 #include "tools/datagen/ImageFiles.h"
 #include "tools/datagen/Md3Writer.h"
