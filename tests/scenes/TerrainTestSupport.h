@@ -65,12 +65,27 @@ inline std::vector<TerrainTextureLayer> solidSceneLayers() {
           layer(kSnow, 200, 255, 0, 60), layer(kSteepRock, 0, 255, 60, 90)};
 }
 
+// The data directories this test process wrote, removed when it ends.
+class DataDirectories {
+ public:
+  ~DataDirectories() {
+    std::error_code ignored;
+    for (const std::filesystem::path& root : roots) std::filesystem::remove_all(root, ignored);
+  }
+  void add(const std::filesystem::path& root) { roots.push_back(root); }
+
+ private:
+  std::vector<std::filesystem::path> roots;
+};
+inline DataDirectories dataDirectories;
+
 // A data directory of this test process: "Textures/" holds the generator's own height map and the
 // five layer files (solid colours, in each file's own format). Files listed in missing are left out.
 inline std::string writeTerrainData(const std::string& tag, const std::vector<std::string>& missing = {}) {
   namespace fs = std::filesystem;
   const fs::path root = fs::temp_directory_path() / ("testbed_terrain_" + tag + "_" + std::to_string(::getpid()));
   fs::create_directories(root / "Textures");
+  dataDirectories.add(root);
   auto wanted = [&](const std::string& name) {
     for (const std::string& m : missing)
       if (m == name) return false;
