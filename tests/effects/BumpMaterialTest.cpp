@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <tuple>
 #include <vector>
 
 #include "effects/BumpMaterial.h"
@@ -17,20 +16,11 @@
 
 namespace {
 
-using StageState = std::tuple<std::int64_t, std::int64_t, std::int64_t>;
-
 struct BumpMaterialApply : ::testing::Test {
   void SetUp() override {
     r.open();
     r.renderer->beginFrame();
     r.startRecording();
-  }
-  std::vector<StageState> stageStates() const {
-    std::vector<StageState> out;
-    for (const DeviceCall& call : r.device->callsNamed("setTextureStageState")) {
-      out.emplace_back(call.ints[0], call.ints[1], call.ints[2]);
-    }
-    return out;
   }
   RefPtr<Texture> texture(const char* name) {
     RefPtr<DeviceTexture> made;
@@ -99,7 +89,7 @@ TEST_F(BumpMaterialApply, PassZeroDotsTheNormalMapWithTheDiffuseColourThenModula
       {1, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_DISABLE},
       {1, D3DTSS_TEXCOORDINDEX, 0},
   };
-  EXPECT_EQ(stageStates(), expected);
+  EXPECT_EQ(r.stageStates(), expected);
   EXPECT_EQ(r.device->boundTexture(0), normals->deviceTexture());
   EXPECT_EQ(r.device->boundTexture(1), base->deviceTexture());
 }
@@ -125,7 +115,7 @@ TEST_F(BumpMaterialApply, PassOneAddsTheSquaredHalfVectorTermOnThePixelsOfPassZe
                                               {1, D3DTSS_COLOROP, D3DTOP_MODULATE},
                                               {1, D3DTSS_COLORARG1, D3DTA_CURRENT},
                                               {1, D3DTSS_COLORARG2, D3DTA_CURRENT}};
-    EXPECT_EQ(stageStates(), expected) << c.what;
+    EXPECT_EQ(r.stageStates(), expected) << c.what;
     // Stage 1 keeps the base texture, or borrows the normal map so that it is not empty.
     EXPECT_EQ(r.device->boundTexture(1), (c.withBase ? base : normals)->deviceTexture()) << c.what;
     r.startRecording();

@@ -12,11 +12,10 @@
 #include "engine/SceneNode.h"
 #include "image/Texture.h"
 #include "render/D3D8Renderer.h"
+#include "tests/render/HeadlessFrame.h"
 
 namespace {
 
-constexpr int kWidth = 64;
-constexpr int kHeight = 48;
 constexpr int kTexels = 16;
 
 // A 16 × 16 normal map of a square pyramid seen from above, in the convention of makeNormalMap
@@ -34,21 +33,8 @@ std::uint32_t pyramidTexel(int x, int y) {
   return 0xFF000000u | r << 16 | g << 8 | 229u;  // ARGB
 }
 
-class BumpPixels : public ::testing::Test {
+class BumpPixels : public headless::HeadlessFrame {
  protected:
-  void SetUp() override {
-    device = GlDevice::createHeadless(kWidth, kHeight);
-    if (!device) GTEST_SKIP() << "no headless OpenGL context";
-    renderer = new D3D8Renderer(device, Color(0.2f, 0.2f, 0.2f, 1.0f));
-    ASSERT_TRUE(renderer->isOpen());
-    rendererHolder() = renderer.get();
-  }
-  void TearDown() override {
-    rendererHolder().reset();
-    renderer.reset();
-    device.reset();
-  }
-
   RefPtr<Texture> texture(int size, std::uint32_t (*texel)(int, int), const char* name) {
     RefPtr<DeviceTexture> made;
     EXPECT_EQ(device->createTexture(size, size, D3DFMT_A8R8G8B8, made), D3D_OK);
@@ -64,7 +50,7 @@ class BumpPixels : public ::testing::Test {
 
   // The quad of createQuad(8, 6) 4 ahead of the default camera fills the 64 × 48 frame: texel
   // (x, y) covers pixels 4x .. 4x + 3, 3y .. 3y + 2.
-  void draw(const Vector3& towardsLight, bool withBase) {
+  void drawPyramid(const Vector3& towardsLight, bool withBase) {
     RefPtr<Mesh> mesh = Mesh::createQuad(8, 6);
     mesh->setDynamic(true);
     ASSERT_TRUE(buildTangentFrames(*mesh, true, 0));
@@ -78,20 +64,10 @@ class BumpPixels : public ::testing::Test {
     quad->setLight(0, towardsLight.x, towardsLight.y, towardsLight.z, 0.0f);
     Scene scene;
     scene.addInstance(quad);
-    renderer->beginFrame();
-    renderer->renderScene(scene);
-    device->endScene();
-    int w = 0, h = 0;
-    ASSERT_EQ(device->readFrame(pixels, w, h), D3D_OK);
-    device->present();
+    draw(scene);
   }
   // Red channel at (x, y) from the top; the dot product fills r, g and b alike.
-  int at(int x, int y) const { return pixels[(static_cast<std::size_t>(y) * kWidth + x) * 4]; }
-  int alphaAt(int x, int y) const { return pixels[(static_cast<std::size_t>(y) * kWidth + x) * 4 + 3]; }
-
-  RefPtr<GlDevice> device;
-  RefPtr<D3D8Renderer> renderer;
-  std::vector<std::uint8_t> pixels;
+  int red(int x, int y) const { return at(x, y).r; }
 };
 
 // A light 45° off the view axis is (0.707, 0, 0.707) in tangent space, packed (217, 127, 217).
@@ -113,22 +89,22 @@ TEST_F(BumpPixels, PyramidFaceTowardsTheLightIsBrightAndTheFaceAwayDark) {
       {"light from above", {0, r, -r}, 141, 142, 250, 35},
   };
   for (const Case& c : cases) {
-    draw(c.towardsLight, false);
-    EXPECT_NEAR(at(54, 24), c.right, kTolerance) << c.what << ": right face";
-    EXPECT_NEAR(at(9, 24), c.left, kTolerance) << c.what << ": left face";
-    EXPECT_NEAR(at(32, 6), c.top, kTolerance) << c.what << ": top face";
-    EXPECT_NEAR(at(32, 41), c.bottom, kTolerance) << c.what << ": bottom face";
+    drawPyramid(c.towardsLight, false);
+    EXPECT_NEAR(red(54, 24), c.right, kTolerance) << c.what << ": right face";
+    EXPECT_NEAR(red(9, 24), c.left, kTolerance) << c.what << ": left face";
+    EXPECT_NEAR(red(32, 6), c.top, kTolerance) << c.what << ": top face";
+    EXPECT_NEAR(red(32, 41), c.bottom, kTolerance) << c.what << ": bottom face";
   }
 }
 
 TEST_F(BumpPixels, BaseTextureIsModulatedByTheLighting) {
   const float r = 0.70710678f;
-  draw({r, 0, -r}, true);
+  drawPyramid({r, 0, -r}, true);
   // Grey 128/255 times the faces' 249.9 and 35.1.
-  EXPECT_NEAR(at(54, 24), 125, kTolerance);
-  EXPECT_NEAR(at(9, 24), 18, kTolerance);
+  EXPECT_NEAR(red(54, 24), 125, kTolerance);
+  EXPECT_NEAR(red(9, 24), 18, kTolerance);
   // The dot product fills alpha as well; the picture keeps the base texture's opaque alpha.
-  EXPECT_EQ(alphaAt(9, 24), 255);
+  EXPECT_EQ(at(9, 24).a, 255);
 }
 
 }  // namespace

@@ -14,8 +14,6 @@
 
 namespace {
 
-using StageState = std::tuple<std::int64_t, std::int64_t, std::int64_t>;
-
 // What a material without a mesh sends after its stages: every stage reads its own coordinate set,
 // untransformed, whatever an earlier draw left there.
 std::vector<StageState> plainCoordinates() {
@@ -39,13 +37,7 @@ struct MaterialApply : ::testing::Test {
     r.renderer->addLight(*RefPtr<Light>(new Light()));
     r.startRecording();
   }
-  std::vector<StageState> stageStates() const {
-    std::vector<StageState> out;
-    for (const DeviceCall& call : r.device->callsNamed("setTextureStageState")) {
-      out.emplace_back(call.ints[0], call.ints[1], call.ints[2]);
-    }
-    return out;
-  }
+  std::vector<StageState> stageStates() const { return r.stageStates(); }
   bool sent(std::uint32_t state, std::uint32_t value) const {
     for (const auto& [s, v] : r.renderStates()) {
       if (s == state && v == value) return true;

@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -17,6 +18,9 @@ class ExitCapture {
   ~ExitCapture() { D3D8Renderer::restoreExitHandler(); }
   std::vector<int> codes;
 };
+
+// (stage, state, value) of one texture-stage state sent to the device.
+using StageState = std::tuple<std::int64_t, std::int64_t, std::int64_t>;
 
 // A recording device (not yet created) and a renderer opened on it.
 struct RecordingRenderer {
@@ -38,6 +42,14 @@ struct RecordingRenderer {
   // Calls recorded after the renderer was opened and this was called.
   void startRecording() { device->clearCalls(); }
 
+  // Every setTextureStageState since the last startRecording, in order.
+  std::vector<StageState> stageStates() const {
+    std::vector<StageState> out;
+    for (const DeviceCall& call : device->callsNamed("setTextureStageState")) {
+      out.emplace_back(call.ints[0], call.ints[1], call.ints[2]);
+    }
+    return out;
+  }
   // (state, value) of every setRenderState since the last startRecording, in order.
   std::vector<std::pair<std::int64_t, std::int64_t>> renderStates() const {
     std::vector<std::pair<std::int64_t, std::int64_t>> out;

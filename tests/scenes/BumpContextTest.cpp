@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -20,6 +18,7 @@
 #include "image/Image.h"
 #include "image/TextureManager.h"
 #include "scenes/BumpContext.h"
+#include "tests/foundation/TestSupport.h"
 #include "tests/render/RendererTestSupport.h"
 
 namespace fs = std::filesystem;
@@ -39,8 +38,7 @@ std::vector<char> fileBytes(const fs::path& path) {
 class BumpContextTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    data = fs::temp_directory_path() / ("bump_context_test_" + std::to_string(::getpid()));
-    fs::remove_all(data);
+    data = temporary.path();
     fs::create_directories(data / "textures");
     for (const char* name : {"debugHeight.tga", "h_bitterman.tga"}) {
       fs::copy_file(fs::path(TESTBED_BINARY_DIR) / "data" / "textures" / name, data / "textures" / name);
@@ -58,10 +56,10 @@ class BumpContextTest : public ::testing::Test {
     TextureManager::instance().reset();
     r.close();
     VariableTable::instance().clear();
-    fs::remove_all(data);
   }
   fs::path normalMapPath() const { return data / "textures" / "debugnormal.tga"; }
 
+  testsupport::TempDir temporary;
   fs::path data;
   RecordingRenderer r;
 };
