@@ -239,7 +239,20 @@ Vector3 md3Position(const Md3Vertex& v) {
 }
 
 Vector3 md3Normal(const Md3Vertex& v) {
-  const float a = static_cast<float>(v.normal[0]) * kPi * kAngleScale;
-  const float b = static_cast<float>(v.normal[1]) * kPi * kAngleScale;
-  return {std::sin(a) * std::cos(b), std::sin(a) * std::sin(b), std::cos(a)};
+  // Each angle byte has 256 values, so the sines and cosines are looked up rather than computed
+  // for every vertex of every frame (most of the cost of building a character's meshes).
+  struct AngleTable {
+    float sine[256];
+    float cosine[256];
+    AngleTable() {
+      for (int i = 0; i < 256; ++i) {
+        const float angle = static_cast<float>(i) * kPi * kAngleScale;
+        sine[i] = std::sin(angle);
+        cosine[i] = std::cos(angle);
+      }
+    }
+  };
+  static const AngleTable table;
+  const std::uint8_t a = v.normal[0], b = v.normal[1];
+  return {table.sine[a] * table.cosine[b], table.sine[a] * table.sine[b], table.cosine[a]};
 }
