@@ -2,12 +2,18 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
 
 #include "app/MainWindow.h"
 #include "engine/Renderer.h"
 #include "foundation/GameClock.h"
+#include "foundation/FileResolver.h"
 #include "foundation/KeyCodes.h"
 #include "foundation/Logger.h"
+#include "foundation/Path.h"
 #include "foundation/Timer.h"
 #include "foundation/VariableTable.h"
 
@@ -15,13 +21,45 @@ namespace {
 
 constexpr int kWindowX = 40;
 constexpr int kWindowY = 60;
-constexpr double kMaxWindowSide = 16384.0;
 
-// The setting truncated toward zero; values no window can have (negative, huge, not a number)
-// become 0, which the surfaces treat as the smallest window.
-int windowSide(double value) {
-  if (!(value > 0.0)) return 0;
-  return static_cast<int>(value < kMaxWindowSide ? value : kMaxWindowSide);
+// A setting the program could not use: said on standard error and in the log, with what it uses
+// instead, so that a mistyped settings file does not fail silently.
+void reportSetting(const std::string& message) {
+  Logger::instance().line(2) << message << std::endl;
+  std::fprintf(stderr, "testbed: %s\n", message.c_str());
+}
+
+// The window side the setting gives: its number truncated toward zero, as atof reads it. A value
+// that is missing, empty, not a number or below one pixel gives fallback, one above cap gives cap,
+// each with a report.
+int windowSide(const char* name, int fallback, int cap) {
+  const Variable variable = VariableTable::instance().get(name);
+  const std::string quoted = std::string("\"") + name + "\"";
+  if (variable.name() != name) {
+    reportSetting("Setting " + quoted + " is not set: using " + std::to_string(fallback));
+    return fallback;
+  }
+  const std::string& text = variable.value();
+  const char* start = text.c_str();
+  char* end = nullptr;
+  std::strtod(start, &end);
+  const double value = variable.asFloat();
+  std::string problem;
+  if (text.find_first_not_of(" \t") == std::string::npos) {
+    problem = "has no value";
+  } else if (end == start || !std::isfinite(value)) {
+    problem = "is \"" + text + "\", not a number";
+  } else if (value < 1.0) {
+    problem = "is \"" + text + "\", less than one pixel";
+  } else if (value > cap) {
+    reportSetting("Setting " + quoted + " is \"" + text + "\", more than " + std::to_string(cap) +
+                  ": using " + std::to_string(cap));
+    return cap;
+  } else {
+    return static_cast<int>(value);
+  }
+  reportSetting("Setting " + quoted + " " + problem + ": using " + std::to_string(fallback));
+  return fallback;
 }
 
 }  // namespace
@@ -87,10 +125,21 @@ void TestApplication::shutdown() {
 
 std::unique_ptr<RenderSurface> TestApplication::createWindow() {
   VariableTable& variables = VariableTable::instance();
+  if (!settingsFile().empty()) {
+    std::ifstream file;
+    if (!openInputFile(file, settingsFile())) {
+      reportSetting("Couldn't read the settings file \"" + settingsFile() + "\" in " +
+                    programApplicationPath() +
+                    ": every setting takes its default (the build folder holds a generated one)");
+    }
+  }
+  if (variables.get("data").name() != "data") {
+    reportSetting("Setting \"data\" is not set: the scenes will not find their files");
+  }
   SurfaceRequest request;
   request.title = variables.get("windowName").value();
-  request.width = windowSide(variables.get("resolutionX").asFloat());
-  request.height = windowSide(variables.get("resolutionY").asFloat());
+  request.width = windowSide("resolutionX", kDefaultWidth, kMaxWidth);
+  request.height = windowSide("resolutionY", kDefaultHeight, kMaxHeight);
   request.x = kWindowX;
   request.y = kWindowY;
   std::unique_ptr<RenderSurface> surface =

@@ -32,8 +32,17 @@ class TestApplication : public Application {
   void init() override;
   void update() override;
   void shutdown() override;
-  // Reads "windowName", "resolutionX" and "resolutionY" and makes the surface at (40, 60).
+  // Reads "windowName", "resolutionX" and "resolutionY" and makes the surface at (40, 60). A size
+  // that is missing or unusable becomes the default, one too large the cap; each such case, an
+  // unreadable settings file and a missing "data" setting are reported on standard error and in
+  // the log.
   std::unique_ptr<RenderSurface> createWindow() override;
+
+  static constexpr int kDefaultWidth = 800;
+  static constexpr int kDefaultHeight = 600;
+  // The largest common display (8K UHD); larger back buffers only cost memory.
+  static constexpr int kMaxWidth = 7680;
+  static constexpr int kMaxHeight = 4320;
 
   // How createWindow makes its surface (a window, off-screen GL, a recording device); set before
   // init. Without one it opens an SDL window.

@@ -126,6 +126,36 @@ TEST(ProgramRunTest, ArgumentErrorsSayWhyExitWithTwoAndLeaveThePreviousLog) {
   }
 }
 
+TEST(ProgramRunTest, SettingsThatCannotBeUsedAreReportedWithWhatIsUsedInstead) {
+  struct Case {
+    const char* settings;  // null: no Test.set at all
+    std::vector<std::string> reports;
+  };
+  const Case cases[] = {
+      {nullptr,
+       {"Couldn't read the settings file \"Test.set\" in ", "Setting \"data\" is not set",
+        "Setting \"resolutionX\" is not set: using 800", "Setting \"resolutionY\" is not set: using 600"}},
+      {"set data data\nset resolutionX\nset resolutionY 1e30\n",
+       {"Setting \"resolutionX\" has no value: using 800",
+        "Setting \"resolutionY\" is \"1e30\", more than 4320: using 4320"}},
+      {"set data data\nset resolutionX -640\nset resolutionY many\n",
+       {"Setting \"resolutionX\" is \"-640\", less than one pixel: using 800",
+        "Setting \"resolutionY\" is \"many\", not a number: using 600"}},
+  };
+  for (const Case& c : cases) {
+    const auto dir = freshDirectory("settings");
+    if (c.settings) writeFile(dir / "Test.set", c.settings);
+    const Result result = run(dir, "--device recording --frames 1");
+    EXPECT_EQ(result.status, 0) << result.err;
+    const std::string log = readFile(dir / "GameEngine.log");
+    for (const std::string& report : c.reports) {
+      EXPECT_NE(result.err.find("testbed: " + report), std::string::npos) << report << "\n" << result.err;
+      EXPECT_NE(log.find("ERROR @ "), std::string::npos);
+      EXPECT_NE(log.find(report), std::string::npos) << report << "\n" << log;
+    }
+  }
+}
+
 TEST(ProgramRunTest, HelpAndListLeaveThePreviousLogAlone) {
   const auto dir = freshDirectory("help");
   writeFile(dir / "GameEngine.log", kPreviousLog);

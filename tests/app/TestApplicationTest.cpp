@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "AppTestSupport.h"
+#include "foundation/LogCapture.h"
 #include "foundation/ScriptedInputSource.h"
 #include "render/D3D8Renderer.h"
 
@@ -179,50 +180,74 @@ TEST_F(TestApplicationTest, SelectContextByName) {
   EXPECT_EQ(application->currentContext()->name(), "TerrainContext");
 }
 
-TEST(TestApplicationWindowTest, WindowSizeFromSettingsTruncatedTowardZero) {
+TEST(TestApplicationWindowTest, WindowSizeFromSettingsWithDefaultsAndACap) {
   struct Case {
     const char* width;
     const char* height;
     int expectedWidth;
     int expectedHeight;
+    std::vector<std::string> reports;  // log messages, in order
   };
   const Case cases[] = {
-      {"640", "480", 640, 480},
-      {"320.9", "240.99", 320, 240},  // truncated, not rounded
-      {"800px", "600 ", 800, 600},    // atof reads the leading number
-      {"wide", "", 0, 0},             // no number at all
-      {"-5", "1e9", 0, 16384},        // no negative sizes; huge ones are capped
+      {"640", "480", 640, 480, {}},
+      {"320.9", "240.99", 320, 240, {}},  // truncated, not rounded
+      {"800px", "600 ", 800, 600, {}},    // atof reads the leading number
+      {"wide", "", 800, 600,
+       {"Setting \"resolutionX\" is \"wide\", not a number: using 800",
+        "Setting \"resolutionY\" has no value: using 600"}},
+      {"-5", "1e30", 800, 4320,
+       {"Setting \"resolutionX\" is \"-5\", less than one pixel: using 800",
+        "Setting \"resolutionY\" is \"1e30\", more than 4320: using 4320"}},
+      {"0", "0.5", 800, 600,
+       {"Setting \"resolutionX\" is \"0\", less than one pixel: using 800",
+        "Setting \"resolutionY\" is \"0.5\", less than one pixel: using 600"}},
+      {"nan", "inf", 800, 600,
+       {"Setting \"resolutionX\" is \"nan\", not a number: using 800",
+        "Setting \"resolutionY\" is \"inf\", not a number: using 600"}},
+      {"7681", "4320", 7680, 4320, {"Setting \"resolutionX\" is \"7681\", more than 7680: using 7680"}},
   };
   for (const Case& c : cases) {
     resetEngineServices();
     setWindowVariables("Sizes", c.width, c.height);
+    VariableTable::instance().set(Variable("data", "data"));
     TestApplication application;
+    application.setSettingsFile("");
     SurfaceRequest seen;
     application.setSurfaceFactory([&seen](const SurfaceRequest& request) {
       seen = request;
       return std::unique_ptr<RenderSurface>(std::make_unique<FakeSurface>(request));
     });
+    LogCapture log;
     std::unique_ptr<RenderSurface> surface = application.createWindow();
     ASSERT_NE(surface, nullptr);
     EXPECT_EQ(seen.width, c.expectedWidth) << c.width;
     EXPECT_EQ(seen.height, c.expectedHeight) << c.height;
+    EXPECT_EQ(log.messages(), c.reports) << c.width << " x " << c.height;
     EXPECT_EQ(application.mainWindowSurface(), surface.get());
   }
 }
 
-TEST(TestApplicationWindowTest, MissingWindowVariablesGiveInvalidTitleAndEmptySize) {
+TEST(TestApplicationWindowTest, MissingSettingsFileIsReportedAndTheDefaultsUsed) {
   resetEngineServices();
   VariableTable::instance().clear();
   TestApplication application;
+  application.setSettingsFile("NoSuchFile.set");
   SurfaceRequest seen;
   application.setSurfaceFactory([&seen](const SurfaceRequest& request) {
     seen = request;
     return std::unique_ptr<RenderSurface>(std::make_unique<FakeSurface>(request));
   });
+  LogCapture log;
   application.createWindow();
   EXPECT_EQ(seen.title, "INVALID");
-  EXPECT_EQ(seen.width, 0);
-  EXPECT_EQ(seen.height, 0);
+  EXPECT_EQ(seen.width, 800);
+  EXPECT_EQ(seen.height, 600);
+  const std::vector<std::string> messages = log.messages();
+  ASSERT_EQ(messages.size(), 4u);
+  EXPECT_EQ(messages[0].rfind("Couldn't read the settings file \"NoSuchFile.set\" in /", 0), 0u) << messages[0];
+  EXPECT_EQ(messages[1], "Setting \"data\" is not set: the scenes will not find their files");
+  EXPECT_EQ(messages[2], "Setting \"resolutionX\" is not set: using 800");
+  EXPECT_EQ(messages[3], "Setting \"resolutionY\" is not set: using 600");
 }
 
 }  // namespace
