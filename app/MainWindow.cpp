@@ -34,7 +34,7 @@ std::unique_ptr<MainWindow> MainWindow::create(const SurfaceRequest& request) {
   const int height = atLeastOnePixel(request.height);
   // SDL places and sizes the client area; the frame is added around it.
   self->window = SDL_CreateWindow(request.title.c_str(), request.x, request.y, width, height,
-                                  SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
+                                  SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE);
   if (!self->window) {
     Logger::instance().line(2) << "Couldn't open the window: " << SDL_GetError() << std::endl;
     return nullptr;
@@ -49,14 +49,17 @@ std::unique_ptr<MainWindow> MainWindow::create(const SurfaceRequest& request) {
   SDL_GL_SetSwapInterval(1);
 
   MainWindow* raw = self.get();
-  self->graphicsDevice = GlDevice::createForCurrentContext(width, height, [raw] { raw->swapBuffers(); });
-  if (!self->graphicsDevice) return nullptr;
+  RefPtr<GlDevice> device = GlDevice::createForCurrentContext(width, height, [raw] { raw->swapBuffers(); });
+  if (!device) return nullptr;
+  self->glDevice = device.get();
+  self->graphicsDevice = device;
   self->input.setClientOrigin(self->clientX(), self->clientY());
   return self;
 }
 
 MainWindow::~MainWindow() {
   // The device's GL objects go while their context is still current.
+  glDevice = nullptr;
   graphicsDevice.reset();
   if (glContext) SDL_GL_DeleteContext(glContext);
   if (window) SDL_DestroyWindow(window);
@@ -65,18 +68,57 @@ MainWindow::~MainWindow() {
 
 bool MainWindow::processEvents() {
   SDL_Event event;
+  bool resized = false;
   while (SDL_PollEvent(&event)) {
     input.handleEvent(event);
     if (event.type == SDL_QUIT) closed = true;
-    if (event.type == SDL_WINDOWEVENT) {
-      if (event.window.event == SDL_WINDOWEVENT_CLOSE) closed = true;
-      if (event.window.event == SDL_WINDOWEVENT_MOVED) {
+    if (event.type != SDL_WINDOWEVENT) continue;
+    switch (event.window.event) {
+      case SDL_WINDOWEVENT_CLOSE:
+        closed = true;
+        break;
+      case SDL_WINDOWEVENT_MOVED:
         input.setClientOrigin(event.window.data1, event.window.data2);
-      }
+        break;
+      case SDL_WINDOWEVENT_MINIMIZED:
+        minimised = true;
+        break;
+      case SDL_WINDOWEVENT_RESTORED:
+      case SDL_WINDOWEVENT_MAXIMIZED:
+        // The drawable's size decides whether there is an area again.
+        minimised = false;
+        hasArea = true;
+        resized = true;
+        break;
+      case SDL_WINDOWEVENT_SIZE_CHANGED:
+        // Some systems report a minimised window as a client area of 0 x 0.
+        hasArea = event.window.data1 > 0 && event.window.data2 > 0;
+        resized = true;
+        break;
+      default:
+        break;
     }
   }
+  if (resized && !closed) followClientSize();
   if (closed && window) SDL_HideWindow(window);
   return !closed;
+}
+
+void MainWindow::waitForEvents(int timeoutMs) { SDL_WaitEventTimeout(nullptr, timeoutMs); }
+
+void MainWindow::followClientSize() {
+  if (!hasArea || !glDevice) return;
+  int width = 0, height = 0;
+  SDL_GL_GetDrawableSize(window, &width, &height);
+  hasArea = width > 0 && height > 0;
+  if (!hasArea) return;
+  if (width == glDevice->backBufferWidth() && height == glDevice->backBufferHeight()) return;
+  if (glDevice->resizeWindow(width, height)) {
+    Logger::instance().line(1) << "Window resized to " << width << " x " << height << std::endl;
+  } else {
+    Logger::instance().line(2) << "Couldn't resize the back buffer to " << width << " x " << height
+                               << std::endl;
+  }
 }
 
 int MainWindow::clientWidth() const {

@@ -23,6 +23,12 @@ class RenderSurface : public PickerWindow {
   // surface is never closed.
   virtual bool processEvents() = 0;
 
+  // True while the surface has no area to show a frame in (a minimised window): the shell then
+  // draws nothing and waits for events until it is restored.
+  virtual bool isPaused() const { return false; }
+  // Sleeps until an event arrives or timeoutMs pass (used while paused).
+  virtual void waitForEvents(int /*timeoutMs*/) {}
+
   virtual int clientWidth() const = 0;
   virtual int clientHeight() const = 0;
   // Screen position of the client area's top-left pixel.

@@ -249,7 +249,7 @@ bool ShellApp::initInstance(Application& application) {
 }
 
 bool ShellApp::onIdle(Application& application) {
-  if (!keepRunning(*application.window())) return false;
+  if (!awaitFrame(*application.window())) return false;
   application.update();
   application.render();
   ++frames;
@@ -270,6 +270,26 @@ bool ShellApp::keepRunning(RenderSurface& surface) {
     std::fprintf(stderr, "testbed: stopped by %s\n", stopSignalName(signal));
   }
   return open && signal == 0;
+}
+
+bool ShellApp::awaitFrame(RenderSurface& surface) {
+  for (;;) {
+    if (!keepRunning(surface)) return false;
+    if (!surface.isPaused()) break;
+    if (!paused) {
+      // Nothing to show a frame in: no frames, and no engine time passes, until it is restored.
+      paused = true;
+      Timer::instance().pause();
+      Logger::instance().line(1) << "Paused: the window has no area" << std::endl;
+    }
+    surface.waitForEvents(kPausedWaitMs);
+  }
+  if (paused) {
+    paused = false;
+    Timer::instance().resume();
+    Logger::instance().line(1) << "Resumed" << std::endl;
+  }
+  return true;
 }
 
 int ShellApp::exitInstance(Application& application) {
@@ -304,7 +324,7 @@ int ShellApp::runTour(TestApplication& application, const LaunchOptions& options
     // Escape. A context whose picture then changes depends on state another context left behind.
     for (Context* context : order) {
       application.selectContext(context->name());
-      if (!keepRunning(surface)) return 0;
+      if (!awaitFrame(surface)) return 0;
       application.render();
     }
   }
@@ -340,7 +360,7 @@ int ShellApp::runBench(TestApplication& application, const LaunchOptions& option
     updateMs.reserve(kBenchFrames);
     renderMs.reserve(kBenchFrames);
     for (int frame = 0; frame < kBenchFrames && complete; ++frame) {
-      complete = keepRunning(surface);
+      complete = awaitFrame(surface);
       if (!complete) break;
       const double start = Clock::nowMs();
       application.update();

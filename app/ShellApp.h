@@ -38,6 +38,8 @@ class ShellApp {
   static constexpr double kDefaultStepMs = 20.0;
   static constexpr int kBenchWarmupFrames = 20;
   static constexpr int kBenchFrames = 200;
+  // How long a paused loop sleeps between looks at a stop signal when no event comes.
+  static constexpr int kPausedWaitMs = 100;
 
  private:
   bool initInstance(Application& application);
@@ -45,6 +47,9 @@ class ShellApp {
   bool onIdle(Application& application);
   // Handles the surface's events; false once it was closed or a stop signal came.
   bool keepRunning(RenderSurface& surface);
+  // keepRunning, waiting while the surface is paused (a minimised window) with engine time
+  // stopped; true when the next frame may be drawn.
+  bool awaitFrame(RenderSurface& surface);
   int exitInstance(Application& application);
 
   // Reads and checks the --input script; false (with the reasons on standard error) when it
@@ -64,6 +69,7 @@ class ShellApp {
   double startupMs = -1.0;
   bool shutDown = false;
   bool stopReported = false;
+  bool paused = false;
 };
 
 // Milliseconds since this process started, as the system counts it.

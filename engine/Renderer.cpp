@@ -10,6 +10,7 @@
 #include "engine/Scene.h"
 #include "engine/SceneNode.h"
 #include "engine/ShadowVolume.h"
+#include "device/GraphicsDevice.h"
 #include "foundation/FrameStats.h"
 
 namespace {
@@ -42,6 +43,12 @@ void Renderer::drawStats(const FrameStats& stats) {
 
 void Renderer::applyCamera(Camera& camera) {
   currentCamera = &camera;
+  // The projection takes the shape of the frame it draws into, which follows a resized window.
+  if (GraphicsDevice* graphics = device()) {
+    const int width = graphics->backBufferWidth();
+    const int height = graphics->backBufferHeight();
+    if (width > 0 && height > 0) camera.setAspect(static_cast<float>(width) / static_cast<float>(height));
+  }
   const Matrix34 view = camera.node()->world().rigidInverse();
   setViewMatrix(view.toMatrix44().data());
   const auto projection = camera.projectionMatrix();

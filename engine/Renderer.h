@@ -97,7 +97,8 @@ class Renderer : public RefCounted {
     const ShadowVolume* volume;
   };
 
-  // Applies the scene's camera (or the default one) as view and projection.
+  // Applies the scene's camera (or the default one) as view and projection, after giving the
+  // camera the aspect of the device's back buffer.
   void applyCamera(Camera& camera);
   // Adds the instance to the visible list when its world bounds touch the frustum, and rebuilds
   // and collects its shadow whatever the visibility: a caster outside the view still shadows into it.

@@ -20,6 +20,13 @@ class Timer {
   double fixedStep() const { return fixedStepMs; }
   bool isFixedStep() const { return fixedStepMs > 0.0; }
 
+  // Engine time stands still from pause to resume (a minimised window draws nothing): the first
+  // tick after resume advances by an ordinary frame, not by the whole pause. A second pause
+  // before resume changes nothing; in fixed-step mode time only moves by ticks anyway.
+  void pause();
+  void resume();
+  bool isPaused() const { return pausedAtMs >= 0.0; }
+
   // Back to the state right after construction (tests use this between cases).
   void reset();
 
@@ -31,4 +38,6 @@ class Timer {
   double deltaMs = 0.0;
   std::uint32_t frameNumber = 0;
   double fixedStepMs = 0.0;
+  double pausedAtMs = -1.0;   // clock time of the pause in progress; negative when running
+  double pausedTotalMs = 0.0;  // clock time spent in earlier pauses
 };

@@ -28,10 +28,17 @@ class FakeSurface : public RenderSurface {
   RefPtr<GraphicsDevice> device() override { return recording; }
   bool processEvents() override {
     ++passes;
+    if (passTimeMs) *passTimeMs += 10.0;
     if (passesLeft < 0) return true;
     if (passesLeft == 0) return false;
     --passesLeft;
     return true;
+  }
+  // Paused from the event pass pauseFrom (counted from 1) up to, not including, pauseUntil.
+  bool isPaused() const override { return passes >= pauseFrom && passes < pauseUntil; }
+  void waitForEvents(int timeoutMs) override {
+    ++waits;
+    if (passTimeMs) *passTimeMs += timeoutMs;
   }
   int clientWidth() const override { return request.width; }
   int clientHeight() const override { return request.height; }
@@ -43,6 +50,11 @@ class FakeSurface : public RenderSurface {
   RecordingDevice& recorder() { return *recording; }
   SurfaceRequest request;
   int passes = 0;
+  int pauseFrom = -1;
+  int pauseUntil = -1;
+  int waits = 0;
+  // When set, a clock that each event pass moves by 10 ms and each wait by its timeout.
+  double* passTimeMs = nullptr;
 
  private:
   int passesLeft;

@@ -8,7 +8,10 @@
 #include "app/Application.h"
 #include "app/ShellApp.h"
 #include "engine/Context.h"
+#include "foundation/Clock.h"
 #include "foundation/FrameStats.h"
+#include "foundation/LogCapture.h"
+#include "foundation/Timer.h"
 #include "render/D3D8Renderer.h"
 
 namespace {
@@ -46,11 +49,17 @@ class ProbeApplication : public Application {
     request.width = 64;
     request.height = 48;
     auto surface = std::make_unique<FakeSurface>(request, passesBeforeClose);
+    surface->pauseFrom = pauseFrom;
+    surface->pauseUntil = pauseUntil;
+    surface->passTimeMs = passTimeMs;
     fake = surface.get();
     return surface;
   }
 
   FakeSurface* fake = nullptr;
+  int pauseFrom = -1;
+  int pauseUntil = -1;
+  double* passTimeMs = nullptr;
 
  private:
   int passesBeforeClose;
@@ -108,6 +117,36 @@ TEST_F(ApplicationLoopTest, ClosedBeforeTheFirstFrameStillShutsDownOnce) {
   EXPECT_EQ(shell.runFrames(application, 0), 0);
   EXPECT_EQ(events, (std::vector<std::string>{"init", "context init", "shutdown", "release"}));
   EXPECT_EQ(shell.frameCount(), 0);
+}
+
+double fakeNowMs = 0.0;
+double fakeTime() { return fakeNowMs; }
+
+TEST_F(ApplicationLoopTest, APausedSurfaceGetsNoFramesAndNoEngineTime) {
+  fakeNowMs = 1000.0;
+  Clock::setTimeSource(fakeTime);
+  Timer::instance().reset();
+  ProbeApplication application(-1, true);
+  // Event passes 2, 3 and 4 find the window minimised.
+  application.pauseFrom = 2;
+  application.pauseUntil = 5;
+  application.passTimeMs = &fakeNowMs;
+  ShellApp shell;
+  LogCapture log;
+  EXPECT_EQ(shell.runFrames(application, 4), 0);
+  Clock::setTimeSource(nullptr);
+  EXPECT_EQ(shell.frameCount(), 4);
+  ASSERT_NE(application.fake, nullptr);
+  EXPECT_EQ(application.fake->passes, 7);
+  EXPECT_EQ(application.fake->waits, 3);
+  int updates = 0;
+  for (const std::string& e : events) updates += e == "update";
+  EXPECT_EQ(updates, 4);
+  // Four frames 10 ms apart; the 330 ms spent minimised are not engine time.
+  EXPECT_EQ(Timer::instance().time(), 40.0);
+  EXPECT_EQ(Timer::instance().delta(), 10.0);
+  EXPECT_TRUE(log.contains("Paused: the window has no area"));
+  EXPECT_TRUE(log.contains("Resumed"));
 }
 
 // The frame's device calls that matter for the overlay order.

@@ -13,6 +13,8 @@
 #include "XvfbServer.h"
 #include "app/MainWindow.h"
 #include "app/TestApplication.h"
+#include "device/GlDevice.h"
+#include "scenes/ParticleContext.h"
 #include "render/D3D8Renderer.h"
 
 namespace {
@@ -121,6 +123,89 @@ TEST_F(XvfbWindowTest, KeyEventsReachTheWindowsInputSource) {
   std::uint8_t keys[kKeyCount] = {};
   ASSERT_TRUE(window->inputSource()->readKeyboard(keys));
   EXPECT_EQ(keys[kKeyEscape], 1);
+}
+
+
+// Pushes a window event as the system would send it.
+void pushWindowEvent(SDL_Window* window, Uint8 type, int data1 = 0, int data2 = 0) {
+  SDL_Event event{};
+  event.type = SDL_WINDOWEVENT;
+  event.window.windowID = SDL_GetWindowID(window);
+  event.window.event = type;
+  event.window.data1 = data1;
+  event.window.data2 = data2;
+  SDL_PushEvent(&event);
+}
+
+TEST_F(XvfbWindowTest, ResizingMinimisingAndRestoringKeepFramesRightWithoutGlErrors) {
+  setWindowVariables("Resize test", "320", "240");
+  VariableTable::instance().set(Variable("data", "data"));
+  TestApplication application;  // no factory: the SDL window
+  application.init();
+  auto* window = dynamic_cast<MainWindow*>(application.window());
+  ASSERT_NE(window, nullptr) << "expected a real window under Xvfb";
+  auto* device = dynamic_cast<GlDevice*>(window->device().get());
+  ASSERT_NE(device, nullptr);
+  ASSERT_TRUE(application.selectContext("ParticleContext"));
+  auto* particles = dynamic_cast<ParticleContext*>(application.currentContext());
+  ASSERT_NE(particles, nullptr);
+
+  // One frame with its capture; the capture's size is the back buffer's.
+  auto frame = [&](int& width, int& height) {
+    ASSERT_TRUE(window->requestCapture());
+    ASSERT_TRUE(window->processEvents());
+    ASSERT_FALSE(window->isPaused());
+    application.update();
+    application.render();
+    std::vector<std::uint8_t> rgba;
+    ASSERT_TRUE(window->takeCapture(rgba, width, height));
+    ASSERT_EQ(rgba.size(), std::size_t(width) * height * 4);
+  };
+  int width = 0, height = 0;
+  ASSERT_NO_FATAL_FAILURE(frame(width, height));
+  EXPECT_EQ(width, 320);
+  EXPECT_EQ(height, 240);
+  EXPECT_FLOAT_EQ(particles->camera().aspect(), 320.0f / 240.0f);
+
+  // The user drags the window to 400 x 200: back buffer, projection and picker follow.
+  SDL_SetWindowSize(window->sdlWindow(), 400, 200);
+  for (int i = 0; i < 200 && device->backBufferWidth() != 400; ++i) {
+    SDL_Delay(5);
+    ASSERT_TRUE(window->processEvents());
+  }
+  ASSERT_NO_FATAL_FAILURE(frame(width, height));
+  EXPECT_EQ(width, 400);
+  EXPECT_EQ(height, 200);
+  EXPECT_EQ(device->backBufferHeight(), 200);
+  EXPECT_FLOAT_EQ(particles->camera().aspect(), 2.0f);
+  int pickerWidth = 0, pickerHeight = 0;
+  window->clientSize(pickerWidth, pickerHeight);
+  EXPECT_EQ(pickerWidth, 400);
+  EXPECT_EQ(pickerHeight, 200);
+  EXPECT_EQ(device->takeGlError(), 0u);
+
+  // Minimised, as systems report it: either the event or a client area of 0 x 0. The window is
+  // paused and keeps its back buffer.
+  for (bool zeroArea : {false, true}) {
+    SCOPED_TRACE(zeroArea ? "0 x 0 client area" : "minimised");
+    if (zeroArea) {
+      pushWindowEvent(window->sdlWindow(), SDL_WINDOWEVENT_SIZE_CHANGED, 0, 0);
+    } else {
+      pushWindowEvent(window->sdlWindow(), SDL_WINDOWEVENT_MINIMIZED);
+    }
+    ASSERT_TRUE(window->processEvents());
+    EXPECT_TRUE(window->isPaused());
+    EXPECT_EQ(device->backBufferWidth(), 400);
+    EXPECT_EQ(device->takeGlError(), 0u);
+    // Restored: frames go on at the window's size.
+    pushWindowEvent(window->sdlWindow(), SDL_WINDOWEVENT_RESTORED);
+    ASSERT_NO_FATAL_FAILURE(frame(width, height));
+    EXPECT_EQ(width, 400);
+    EXPECT_EQ(height, 200);
+    EXPECT_EQ(device->takeGlError(), 0u);
+  }
+  application.shutdown();
+  resetEngineServices();  // the renderer goes before the window, as at program exit
 }
 
 }  // namespace

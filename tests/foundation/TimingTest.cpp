@@ -82,6 +82,27 @@ TEST_F(TimerTest, FixedStepIgnoresTheClock) {
   EXPECT_FALSE(timer.isFixedStep());
 }
 
+TEST_F(TimerTest, APauseIsNotCountedAsTime) {
+  Timer& timer = Timer::instance();
+  time.advance(20.0);
+  timer.tick();
+  timer.pause();
+  time.advance(5000.0);  // minimised for five seconds
+  timer.pause();         // a second pause changes nothing
+  EXPECT_TRUE(timer.isPaused());
+  timer.resume();
+  EXPECT_FALSE(timer.isPaused());
+  time.advance(16.0);
+  timer.tick();
+  EXPECT_EQ(timer.time(), 36.0);
+  EXPECT_EQ(timer.delta(), 16.0);
+  timer.resume();  // not paused: nothing happens
+  time.advance(10.0);
+  timer.tick();
+  EXPECT_EQ(timer.time(), 46.0);
+  EXPECT_EQ(timer.frame(), 3u);
+}
+
 std::vector<double> fixedRun() {
   Timer& timer = Timer::instance();
   timer.reset();
