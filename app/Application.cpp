@@ -12,6 +12,7 @@
 #include "foundation/Timer.h"
 #include "foundation/VariableTable.h"
 #include "image/TextureManager.h"
+#include "loaders/ObjectLoader.h"
 #include "render/D3D8Renderer.h"
 
 Application::Application(const char* settingsFileName)
@@ -32,6 +33,7 @@ void Application::init() {
   }
   rendererHolder() = new D3D8Renderer(device, Color(0.2f, 0.2f, 0.2f, 1.0f));
   TextureManager::instance() = new TextureManager(device, 1);
+  ObjectLoader::instance() = new ObjectLoader(TextureManager::instance(), rendererHolder());
 }
 
 void Application::update() {

@@ -17,7 +17,7 @@ class Application {
   Application(const Application&) = delete;
   Application& operator=(const Application&) = delete;
 
-  // Settings, timer, log, window, renderer, texture manager, in that order.
+  // Settings, timer, log, window, renderer, texture manager, object loader, in that order.
   virtual void init();
   // Time, frame statistics, mouse, keyboard, then the current context.
   virtual void update();

@@ -13,6 +13,7 @@
 #include "foundation/Variable.h"
 #include "foundation/VariableTable.h"
 #include "image/TextureManager.h"
+#include "loaders/ObjectLoader.h"
 #include "device/RecordingDevice.h"
 
 // A surface around a RecordingDevice that keeps every call, and closes after a given number of
@@ -66,6 +67,7 @@ inline void resetEngineServices() {
   InputSource::install(nullptr);
   rendererHolder().reset();
   TextureManager::instance().reset();
+  ObjectLoader::instance().reset();
   Timer::instance().setFixedStep(0.0);
   Timer::instance().reset();
   GameClock::instance().reset();

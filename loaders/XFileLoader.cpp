@@ -1,0 +1,199 @@
+#include "loaders/XFileLoader.h"
+
+#include <assimp/Importer.hpp>
+#include <assimp/config.h>
+#include <assimp/material.h>
+#include <assimp/postprocess.h>
+#include <assimp/scene.h>
+
+#include <cstring>
+#include <filesystem>
+#include <vector>
+
+#include "engine/Material.h"
+#include "engine/Mesh.h"
+#include "engine/MeshInstance.h"
+#include "engine/SceneNode.h"
+#include "foundation/FileResolver.h"
+#include "foundation/Logger.h"
+#include "foundation/Path.h"
+#include "image/TextureManager.h"
+#include "loaders/TextScanner.h"
+
+namespace {
+
+constexpr char kSignature[] = {'x', 'o', 'f', ' '};
+constexpr int kMaxVertices = 0xFFFF;  // indices 0 .. 0xFFFE, as every engine mesh
+constexpr int kMaxTriangles = 0xFFFF;  // so that adjacency can name every triangle
+
+// Data as stored (left-handed, clockwise, v from the top), triangles only, identical vertices
+// joined, meshes split where 16-bit indices end, normals made only where the file has none, and
+// assimp's own consistency check.
+constexpr unsigned kImportSteps = aiProcess_ConvertToLeftHanded | aiProcess_Triangulate |
+                                  aiProcess_JoinIdenticalVertices | aiProcess_SortByPType |
+                                  aiProcess_SplitLargeMeshes | aiProcess_GenSmoothNormals |
+                                  aiProcess_ValidateDataStructure;
+
+bool isFile(const std::string& path) {
+  std::error_code error;
+  return std::filesystem::is_regular_file(resolveFilePath(path), error);
+}
+
+// The named texture in the ".x" file's directory: as written below it, else by its file name
+// alone (names written with absolute or foreign paths). Null when there is none.
+RefPtr<Texture> findTexture(const std::string& name, const std::string& directory, const std::string& path,
+                            TextureManager* textures) {
+  if (!textures || name.empty() || name[0] == '*') return nullptr;
+  const std::string below = Path(directory + name).full();
+  const std::string beside = directory + Path(name).fileName();
+  if (isFile(below)) return textures->createFromFile(below);
+  if (isFile(beside)) return textures->createFromFile(beside);
+  Logger::instance().line(2) << "Texture " << name << " of " << path << " not found" << std::endl;
+  return nullptr;
+}
+
+RefPtr<Material> convertMaterial(const aiMaterial& source, const std::string& directory, const std::string& path,
+                                 TextureManager* textures, const ModelLoadOptions& options) {
+  RefPtr<Material> material = new Material(Material::kPlain);
+  aiColor4D diffuse(1.0f, 1.0f, 1.0f, 1.0f);
+  source.Get(AI_MATKEY_COLOR_DIFFUSE, diffuse);
+  material->setColor(Color(diffuse.r, diffuse.g, diffuse.b, diffuse.a));
+  aiString file;
+  if (source.GetTexture(aiTextureType_DIFFUSE, 0, &file) == AI_SUCCESS) {
+    if (RefPtr<Texture> texture = findTexture(file.C_Str(), directory, path, textures)) {
+      material->setTexture(0, texture);
+      if (!options.keepMaterialColours) material->setColor(Color(1.0f, 1.0f, 1.0f, 1.0f));
+    }
+  }
+  return material;
+}
+
+// Normals go through the inverse transpose of the linear part, which for the rigid and uniformly
+// scaled frames of real files is the linear part up to a scale that normalising removes.
+RefPtr<Mesh> convertMesh(const aiMesh& source, const aiMatrix4x4& transform, bool identity,
+                         const ModelLoadOptions& options) {
+  const unsigned vertexCount = source.mNumVertices;
+  if (vertexCount == 0 || vertexCount > static_cast<unsigned>(kMaxVertices) || !source.mVertices) return nullptr;
+  std::vector<std::uint16_t> indices;
+  indices.reserve(static_cast<std::size_t>(source.mNumFaces) * 3);
+  for (unsigned f = 0; f < source.mNumFaces && indices.size() < kMaxTriangles * 3u; ++f) {
+    const aiFace& face = source.mFaces[f];
+    if (face.mNumIndices != 3 || !face.mIndices) continue;
+    const unsigned* i = face.mIndices;
+    if (i[0] >= vertexCount || i[1] >= vertexCount || i[2] >= vertexCount) continue;
+    indices.insert(indices.end(), {static_cast<std::uint16_t>(i[0]), static_cast<std::uint16_t>(i[1]),
+                                   static_cast<std::uint16_t>(i[2])});
+  }
+  if (indices.empty()) return nullptr;
+
+  aiMatrix3x3 normalTransform(transform);
+  normalTransform.Inverse().Transpose();
+  std::vector<Vector3> positions(vertexCount);
+  std::vector<Vector3> normals;
+  std::vector<TexCoord> texCoords;
+  std::vector<Color> colors;
+  for (unsigned v = 0; v < vertexCount; ++v) {
+    const aiVector3D p = identity ? source.mVertices[v] : transform * source.mVertices[v];
+    positions[v] = Vector3(p.x, p.y, p.z);
+  }
+  if (source.mNormals) {
+    normals.resize(vertexCount);
+    for (unsigned v = 0; v < vertexCount; ++v) {
+      aiVector3D n = source.mNormals[v];
+      if (!identity) n = (normalTransform * n).NormalizeSafe();
+      normals[v] = Vector3(n.x, n.y, n.z);
+    }
+  }
+  if (source.mTextureCoords[0]) {
+    texCoords.resize(vertexCount);
+    for (unsigned v = 0; v < vertexCount; ++v) {
+      texCoords[v] = {source.mTextureCoords[0][v].x, 1.0f - source.mTextureCoords[0][v].y};
+    }
+  }
+  if (source.mColors[0]) {
+    colors.resize(vertexCount);
+    for (unsigned v = 0; v < vertexCount; ++v) {
+      const aiColor4D& c = source.mColors[0][v];
+      colors[v] = Color(c.r, c.g, c.b, c.a);
+    }
+  }
+  RefPtr<Mesh> mesh = new Mesh(1, vertexCount, std::move(positions), std::move(normals), std::move(texCoords),
+                               std::move(colors), std::move(indices));
+  if (options.recomputeNormals) mesh->computeNormals(true, true);
+  if (options.flipTexCoordV) mesh->flipTexCoordV(0);
+  return mesh;
+}
+
+struct Conversion {
+  const aiScene& scene;
+  const std::vector<RefPtr<Material>>& materials;
+  const ModelLoadOptions& options;
+  Model& model;
+  RefPtr<SceneNode> root;
+};
+
+// Depth-first, so the meshes come in the file's frame order.
+void convertNode(Conversion& job, const aiNode& node, const aiMatrix4x4& parent, int depth) {
+  // Frames nest a few levels in real files; a deeper tree is damage, not content.
+  if (depth > 256) return;
+  const aiMatrix4x4 transform = parent * node.mTransformation;
+  const bool identity = transform.IsIdentity();
+  for (unsigned k = 0; k < node.mNumMeshes; ++k) {
+    const unsigned index = node.mMeshes[k];
+    if (index >= job.scene.mNumMeshes || !job.scene.mMeshes[index]) continue;
+    const aiMesh& source = *job.scene.mMeshes[index];
+    RefPtr<Mesh> mesh = convertMesh(source, transform, identity, job.options);
+    if (!mesh) continue;
+    RefPtr<MeshInstance> instance = new MeshInstance(job.root, mesh);
+    if (source.mMaterialIndex < job.materials.size()) instance->setMaterial(job.materials[source.mMaterialIndex]);
+    job.model.addInstance(instance);
+  }
+  for (unsigned c = 0; c < node.mNumChildren; ++c) {
+    if (node.mChildren[c]) convertNode(job, *node.mChildren[c], transform, depth + 1);
+  }
+}
+
+}  // namespace
+
+RefPtr<Model> loadXFile(const std::string& path, TextureManager* textures, const ModelLoadOptions& options) {
+  std::string bytes;
+  if (!readWholeFile(path, bytes)) {
+    Logger::instance().line(2) << "File " << path << " could not be accessed" << std::endl;
+    return nullptr;
+  }
+  return loadXFileFromMemory(bytes.data(), bytes.size(), path, textures, options);
+}
+
+RefPtr<Model> loadXFileFromMemory(const void* bytes, std::size_t size, const std::string& path,
+                                  TextureManager* textures, const ModelLoadOptions& options) {
+  Logger& log = Logger::instance();
+  if (!bytes || size < sizeof kSignature || std::memcmp(bytes, kSignature, sizeof kSignature) != 0) {
+    log.line(2) << "\"" << path << "\" is not a DirectX .x file" << std::endl;
+    return nullptr;
+  }
+  Assimp::Importer importer;
+  importer.SetPropertyInteger(AI_CONFIG_PP_SLM_VERTEX_LIMIT, kMaxVertices);
+  importer.SetPropertyInteger(AI_CONFIG_PP_SLM_TRIANGLE_LIMIT, kMaxTriangles);
+  importer.SetPropertyInteger(AI_CONFIG_PP_SBP_REMOVE, aiPrimitiveType_POINT | aiPrimitiveType_LINE);
+  const aiScene* scene = importer.ReadFileFromMemory(bytes, size, kImportSteps, "x");
+  if (!scene || !scene->mRootNode || (scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE)) {
+    log.line(2) << "\"" << path << "\" could not be read: " << importer.GetErrorString() << std::endl;
+    return nullptr;
+  }
+
+  const std::string directory = Path(path).directory();
+  std::vector<RefPtr<Material>> materials;
+  for (unsigned m = 0; m < scene->mNumMaterials; ++m) {
+    materials.push_back(scene->mMaterials[m] ? convertMaterial(*scene->mMaterials[m], directory, path, textures, options)
+                                             : RefPtr<Material>(new Material(Material::kPlain)));
+  }
+  RefPtr<Model> model = new Model();
+  Conversion job{*scene, materials, options, *model, new SceneNode()};
+  model->setNode(job.root);
+  convertNode(job, *scene->mRootNode, aiMatrix4x4(), 0);
+  if (model->instances().empty()) {
+    log.line(2) << "\"" << path << "\" holds no triangles" << std::endl;
+    return nullptr;
+  }
+  return model;
+}
