@@ -56,5 +56,6 @@ void Application::render() {
   if (current) current->render();
   renderer->drawStats(FrameStats::instance());
   if (current) renderer->printText(5, 5, current->name());
+  drawOverlay();
   renderer->endFrame();
 }

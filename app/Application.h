@@ -21,7 +21,7 @@ class Application {
   virtual void init();
   // Time, frame statistics, mouse, keyboard, then the current context.
   virtual void update();
-  // Begin frame, the current context, statistics, context name, end frame (present).
+  // Begin frame, the current context, statistics, context name, overlay, end frame (present).
   virtual void render();
   virtual void shutdown() {}
   // Makes the surface the frames go to (a window or off-screen); the application owns it.
@@ -36,6 +36,10 @@ class Application {
   const std::string& settingsFile() const { return settingsFileName; }
   // Only before init: another settings file (the command line's --settings).
   void setSettingsFile(const std::string& fileName) { settingsFileName = fileName; }
+
+ protected:
+  // Drawn last in a frame, over everything, before the present; nothing in the base.
+  virtual void drawOverlay() {}
 
  private:
   std::string settingsFileName;

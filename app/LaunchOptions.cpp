@@ -78,6 +78,8 @@ bool parseLaunchOptions(const std::vector<std::string>& arguments, LaunchOptions
       options.headless = true;
     } else if (option == "--list") {
       options.list = true;
+    } else if (option == "--keys") {
+      options.keys = true;
     } else if (option == "--settings") {
       if (!value(options.settingsFile)) return false;
       options.settingsGiven = true;
@@ -133,7 +135,8 @@ bool parseLaunchOptions(const std::vector<std::string>& arguments, LaunchOptions
 std::string launchUsage() {
   return "usage: testbed [--settings FILE] [--headless] [--context NAME] [--frames N]\n"
          "               [--fixed-step MS] [--screenshot FILE] [--tour DIR [--cycle-first]] [--input FILE]\n"
-         "               [--bench [NAME]] [--bench-json FILE] [--device gl|recording] [--list] [--help]\n"
+         "               [--bench [NAME]] [--bench-json FILE] [--device gl|recording] [--list] [--keys]\n"
+         "               [--help]\n"
          "  --settings FILE    settings file to read (default \"Test.set\"); it must exist and end in \".set\"\n"
          "  --headless         render off-screen without a window (also chosen when there is no display)\n"
          "  --context NAME     make that context current after start-up instead of BumpContext; NAME in\n"
@@ -151,6 +154,7 @@ std::string launchUsage() {
          "  --bench-json FILE  also write the benchmark results as JSON\n"
          "  --device KIND      gl (default) or recording (no OpenGL: the engine's own CPU cost)\n"
          "  --list             print the context names in switching order and exit\n"
+         "  --keys             print every context's keys as a Markdown table and exit\n"
          "  --help             print this text\n"
          "Results are written whole or not at all; the exit status is 0, 1 when the program cannot\n"
          "start or a result cannot be written, 2 for a bad command line, 128 + N after signal N\n"

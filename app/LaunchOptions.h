@@ -25,6 +25,7 @@ struct LaunchOptions {
   DeviceKind device = DeviceKind::Gl;
   bool help = false;
   bool list = false;
+  bool keys = false;
 
   static constexpr double kMaxFixedStepMs = 1000.0;
 };

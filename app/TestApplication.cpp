@@ -5,9 +5,11 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 
 #include "app/MainWindow.h"
+#include "app/OutputFile.h"
 #include "engine/Renderer.h"
 #include "foundation/GameClock.h"
 #include "foundation/FileResolver.h"
@@ -68,7 +70,9 @@ TestApplication::TestApplication()
     : Application("Test.set"),
       nextKey(kKeyEscape),
       shiftKey(kKeyLeftShift),
-      previousChord(&nextKey, &shiftKey) {}
+      previousChord(&nextKey, &shiftKey),
+      helpKey(kKeyF1),
+      screenshotKey(kKeyF12) {}
 
 TestApplication::~TestApplication() = default;
 
@@ -111,6 +115,66 @@ void TestApplication::update() {
     makeCurrent(currentIndex + 1 >= count ? 0 : currentIndex + 1);
   }
   if (previousChord.pressed()) makeCurrent(currentIndex - 1 < 0 ? count - 1 : currentIndex - 1);
+  helpKey.update();
+  screenshotKey.update();
+  if (helpKey.pressed()) keyHelpShown = !keyHelpShown;
+  if (screenshotKey.pressed() && window()) screenshotWanted = window()->requestCapture();
+}
+
+void TestApplication::render() {
+  Application::render();
+  if (!screenshotWanted || !window()) return;
+  screenshotWanted = false;
+  const std::string name = currentContext() ? currentContext()->name() : std::string("testbed");
+  const std::string path = screenshotPath(name, std::time(nullptr));
+  std::string reason;
+  if (saveFrame(*window(), true, path, reason)) {
+    Logger::instance().line(1) << "Screenshot saved to \"" << path << "\"" << std::endl;
+    std::printf("Screenshot saved to %s\n", path.c_str());
+    std::fflush(stdout);
+  } else {
+    Logger::instance().line(2) << "Couldn't write \"" << path << "\": " << reason << std::endl;
+    std::fprintf(stderr, "testbed: cannot write \"%s\": %s\n", path.c_str(), reason.c_str());
+  }
+}
+
+std::vector<KeyHelp> TestApplication::globalKeyHelp() {
+  return {{"Escape", "next context"},
+          {"Shift + Escape", "previous context"},
+          {"F1", "show or hide these keys"},
+          {"F12", "save a screenshot in the working folder"}};
+}
+
+std::string TestApplication::keyHelpText(const Context& context) {
+  std::string text = "Keys of " + context.name() + ":\n";
+  const std::vector<KeyHelp> own = context.keyHelp();
+  if (own.empty()) text += "  (none of its own)\n";
+  for (const KeyHelp& key : own) text += "  " + key.keys + ": " + key.action + "\n";
+  text += "Everywhere:\n";
+  const std::vector<KeyHelp> global = globalKeyHelp();
+  for (std::size_t i = 0; i < global.size(); ++i) {
+    text += "  " + global[i].keys + ": " + global[i].action + (i + 1 < global.size() ? "\n" : "");
+  }
+  return text;
+}
+
+void TestApplication::drawOverlay() {
+  Renderer* renderer = rendererHolder().get();
+  if (!keyHelpShown || !renderer || !currentContext()) return;
+  // Below the statistics lines.
+  renderer->printText(5, 90, keyHelpText(*currentContext()));
+}
+
+std::string TestApplication::screenshotPath(const std::string& contextName, std::time_t when) {
+  std::tm local{};
+  localtime_r(&when, &local);
+  char stamp[32];
+  std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+  const std::string base = programApplicationPath() + contextName + "-" + stamp;
+  std::string path = base + ".png";
+  std::error_code error;
+  for (int n = 2; std::filesystem::exists(path, error); ++n) path = base + "-" + std::to_string(n) + ".png";
+  return path;
 }
 
 void TestApplication::shutdown() {

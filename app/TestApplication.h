@@ -1,4 +1,5 @@
 #pragma once
+#include <ctime>
 #include <functional>
 #include <memory>
 #include <string>
@@ -21,7 +22,9 @@
 #include "water/Water2DContext.h"
 
 // The test bed: twelve demo scenes, all initialised at start-up, one current at a time. Escape
-// moves to the next one, left Shift with Escape to the previous one.
+// moves to the next one, left Shift with Escape to the previous one; F1 shows or hides the keys of
+// the current context and the global ones; F12 saves the next frame as
+// "<Context>-<date>-<time>.png" in the working directory.
 class TestApplication : public Application {
  public:
   using SurfaceFactory = std::function<std::unique_ptr<RenderSurface>(const SurfaceRequest&)>;
@@ -31,6 +34,8 @@ class TestApplication : public Application {
 
   void init() override;
   void update() override;
+  // The base frame, then the F12 screenshot when one was asked for.
+  void render() override;
   void shutdown() override;
   // Reads "windowName", "resolutionX" and "resolutionY" and makes the surface at (40, 60). A size
   // that is missing or unusable becomes the default, one too large the cap; each such case, an
@@ -61,6 +66,18 @@ class TestApplication : public Application {
 
   RenderSurface* mainWindowSurface() const { return mainWindow; }
 
+  // The keys every context shares, as the F1 overlay lists them.
+  static std::vector<KeyHelp> globalKeyHelp();
+  // The F1 overlay's text for a context: its keys, then the global ones.
+  static std::string keyHelpText(const Context& context);
+  bool isKeyHelpShown() const { return keyHelpShown; }
+  // Where F12 saves a frame of the context at that local time: the working directory,
+  // "<Context>-YYYYMMDD-HHMMSS.png", with "-2", "-3", ... added when that file exists.
+  static std::string screenshotPath(const std::string& contextName, std::time_t when);
+
+ protected:
+  void drawOverlay() override;
+
  private:
   void makeCurrent(int index);
 
@@ -81,6 +98,10 @@ class TestApplication : public Application {
   KeyAction nextKey;
   KeyAction shiftKey;
   ChordAction previousChord;
+  KeyAction helpKey;
+  KeyAction screenshotKey;
+  bool keyHelpShown = false;
+  bool screenshotWanted = false;
   int currentIndex = 0;
   bool escapeUsedByChord = false;
   SurfaceFactory surfaceFactory;

@@ -36,5 +36,15 @@ int main(int argc, char** argv) {
     for (Context* context : theTestApplication.registrationOrder()) std::puts(context->name().c_str());
     return 0;
   }
+  if (options.keys) {
+    // The README's table of keys is this output.
+    std::puts("| context | keys (besides Escape, Shift + Escape, F1 and F12) |\n|---|---|");
+    for (Context* context : theTestApplication.registrationOrder()) {
+      std::string keys;
+      for (const KeyHelp& key : context->keyHelp()) keys += (keys.empty() ? "" : "; ") + key.keys + ": " + key.action;
+      std::printf("| %s | %s |\n", context->name().c_str(), keys.empty() ? "none of its own" : keys.c_str());
+    }
+    return 0;
+  }
   return theShellApp.run(theTestApplication, options);
 }

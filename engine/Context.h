@@ -1,5 +1,13 @@
 #pragma once
 #include <string>
+#include <vector>
+
+// One line of a context's key help: the keys or mouse action ("W / S", "Left drag") and what it
+// does ("raise / lower the waves").
+struct KeyHelp {
+  std::string keys;
+  std::string action;
+};
 
 // One demo scene of the test-bed. The application initialises every context once at start-up,
 // updates and renders only the current one each frame, and releases all of them at shut-down.
@@ -20,6 +28,11 @@ class Context {
   virtual void render() = 0;
   // Once at shut-down, before the renderer is destroyed.
   virtual void release() = 0;
+
+  // The keys and mouse actions this context answers to, shown by the F1 overlay and listed by
+  // --keys. Available from construction on. A context without keys of its own keeps the empty
+  // default, which the overlay shows as such.
+  virtual std::vector<KeyHelp> keyHelp() const { return {}; }
 
   const std::string& name() const { return contextName; }
 

@@ -8,6 +8,12 @@
 
 OrbitCameraController::OrbitCameraController(Camera* camera) : camera(camera) { syncTarget(); }
 
+std::vector<KeyHelp> OrbitCameraController::mouseHelp() {
+  return {{"Left drag", "orbit the camera"},
+          {"Right drag", "move the point the camera looks at"},
+          {"Wheel or middle drag", "move the camera closer or farther"}};
+}
+
 void OrbitCameraController::syncTarget() {
   if (!camera || !camera->node()) return;
   const Matrix34& local = camera->node()->local();

@@ -1,4 +1,7 @@
 #pragma once
+#include <vector>
+
+#include "engine/Context.h"
 #include "engine/Vector3.h"
 
 class Camera;
@@ -26,6 +29,9 @@ class OrbitCameraController {
   const Vector3& getTarget() const { return target; }
   // target = camera position + local z · distance.
   void syncTarget();
+
+  // The mouse actions the controller answers to, for the key help of the contexts that use it.
+  static std::vector<KeyHelp> mouseHelp();
 
   // Reads the mouse of this frame.
   void update();

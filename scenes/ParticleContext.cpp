@@ -75,3 +75,5 @@ void ParticleContext::render() {
   renderer->drawParticles(fire);
   renderer->drawParticles(smoke);
 }
+
+std::vector<KeyHelp> ParticleContext::keyHelp() const { return OrbitCameraController::mouseHelp(); }

@@ -15,6 +15,7 @@ class ParticleContext : public Context {
   void update() override;
   void render() override;
   void release() override {}
+  std::vector<KeyHelp> keyHelp() const override;
 
   const ParticleEmitter& fireEmitter() const { return fire; }
   const ParticleEmitter& smokeEmitter() const { return smoke; }

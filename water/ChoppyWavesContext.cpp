@@ -57,3 +57,9 @@ void ChoppyWavesContext::update() {
   builder.setVerticalRange(-d, d);
   if (oceanMesh) refreshGridMesh(builder, *oceanMesh);
 }
+
+std::vector<KeyHelp> ChoppyWavesContext::keyHelp() const {
+  std::vector<KeyHelp> help = WaterContext::keyHelp();
+  help.push_back({"A / D", "smoother / choppier crests (held: repeats)"});
+  return help;
+}

@@ -14,6 +14,7 @@ class ChoppyWavesContext : public WaterContext {
 
   void init() override;
   void update() override;
+  std::vector<KeyHelp> keyHelp() const override;
   void release() override {}
 
   const ChoppyFftOcean& fftOcean() const { return ocean; }

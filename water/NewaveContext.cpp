@@ -39,3 +39,9 @@ void NewaveContext::update() {
   builder.setVerticalRange(-d, d);
   if (gridMesh) refreshGridMesh(builder, *gridMesh);
 }
+
+std::vector<KeyHelp> NewaveContext::keyHelp() const {
+  std::vector<KeyHelp> help = WaterContext::keyHelp();
+  help.push_back({"Space + mouse", "raise the water where the cursor points"});
+  return help;
+}

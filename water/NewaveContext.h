@@ -12,6 +12,7 @@ class NewaveContext : public WaterContext {
 
   void init() override;
   void update() override;
+  std::vector<KeyHelp> keyHelp() const override;
   void release() override {}
 
   const SpringWaterGrid& springGrid() const { return grid; }

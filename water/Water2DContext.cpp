@@ -42,3 +42,9 @@ void Water2DContext::update() {
   builder.setVerticalRange(-d, d);
   if (fieldMesh) refreshGridMesh(builder, *fieldMesh);
 }
+
+std::vector<KeyHelp> Water2DContext::keyHelp() const {
+  std::vector<KeyHelp> help = WaterContext::keyHelp();
+  help.push_back({"Space + mouse", "drop a disturbance where the cursor points"});
+  return help;
+}

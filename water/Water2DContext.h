@@ -12,6 +12,7 @@ class Water2DContext : public WaterContext {
 
   void init() override;
   void update() override;
+  std::vector<KeyHelp> keyHelp() const override;
   void release() override {}
 
   const WaterHeightField2D& heightField() const { return field; }

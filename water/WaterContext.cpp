@@ -59,6 +59,12 @@ void WaterContext::update() {
   orbit.update();
 }
 
+std::vector<KeyHelp> WaterContext::keyHelp() const {
+  std::vector<KeyHelp> help = OrbitCameraController::mouseHelp();
+  if (scaleStep > 0.0f) help.push_back({"W / S", "higher / lower waves (held: repeats)"});
+  return help;
+}
+
 void WaterContext::render() {
   if (Renderer* renderer = rendererHolder().get()) renderer->renderScene(waterScene);
 }

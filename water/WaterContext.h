@@ -29,6 +29,8 @@ class WaterContext : public Context {
   // W and S, then the orbit camera.
   void update() override;
   void render() override;
+  // The orbit camera's mouse actions, and W / S when the scene has a vertical scale to change.
+  std::vector<KeyHelp> keyHelp() const override;
 
   float verticalScale() const { return scale; }
   // The window the mouse cursor is read in; the pointing scenes need it, the others ignore it.

@@ -176,6 +176,43 @@ TEST(ProgramRunTest, HelpAndListLeaveThePreviousLogAlone) {
   EXPECT_EQ(readFile(dir / "GameEngine.log").find("the previous run's log"), std::string::npos);
 }
 
+TEST(ProgramRunTest, F12SavesTheFrameNamedAfterTheContextAndLogsItsPath) {
+  const auto dir = freshDirectory("f12");
+  writeFile(dir / "Test.set", kSettings);
+  writeFile(dir / "f12.txt", "2 key down F12\n3 key up F12\n");
+  const Result result = run(dir, "--headless --context ParticleContext --frames 5 --input f12.txt");
+  ASSERT_EQ(result.status, 0) << result.err;
+  std::vector<std::string> shots;
+  for (const std::string& name : fileNames(dir)) {
+    if (name.rfind("ParticleContext-", 0) == 0) shots.push_back(name);
+  }
+  ASSERT_EQ(shots.size(), 1u);
+  // ParticleContext-YYYYMMDD-HHMMSS.png
+  EXPECT_EQ(shots[0].size(), std::string("ParticleContext-20240101-120000.png").size()) << shots[0];
+  const std::string path = std::filesystem::canonical(dir).string() + "/" + shots[0];
+  EXPECT_NE(readFile(dir / "GameEngine.log").find("Screenshot saved to \"" + path + "\""), std::string::npos);
+  EXPECT_NE(result.out.find("Screenshot saved to " + path), std::string::npos) << result.out;
+  Image shot(path);
+  EXPECT_EQ(shot.width(), 96u);
+  EXPECT_EQ(shot.height(), 64u);
+}
+
+TEST(ProgramRunTest, KeysPrintsEveryContextsKeysAsATable) {
+  const auto dir = freshDirectory("keys");
+  writeFile(dir / "GameEngine.log", kPreviousLog);
+  const Result result = run(dir, "--keys");
+  EXPECT_EQ(result.status, 0);
+  const std::vector<std::string> rows = lines(result.out);
+  ASSERT_EQ(rows.size(), 14u) << result.out;
+  EXPECT_EQ(rows[0], "| context | keys (besides Escape, Shift + Escape, F1 and F12) |");
+  EXPECT_EQ(rows[6], "| ParticleContext | Left drag: orbit the camera; Right drag: move the point the camera "
+                     "looks at; Wheel or middle drag: move the camera closer or farther |");
+  EXPECT_NE(rows[10].find("| ChoppyWavesContext | Left drag"), std::string::npos) << rows[10];
+  EXPECT_NE(rows[10].find("W / S: higher / lower waves (held: repeats); A / D: smoother / choppier crests"),
+            std::string::npos) << rows[10];
+  EXPECT_EQ(readFile(dir / "GameEngine.log"), kPreviousLog);
+}
+
 TEST(ProgramRunTest, ContextsGoByTheirNameInAnyCaseOrTheirIndex) {
   const auto dir = freshDirectory("names");
   writeFile(dir / "Test.set", kSettings);

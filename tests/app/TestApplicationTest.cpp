@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <ctime>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -9,6 +12,7 @@
 
 #include "AppTestSupport.h"
 #include "foundation/LogCapture.h"
+#include "foundation/Path.h"
 #include "foundation/ScriptedInputSource.h"
 #include "render/D3D8Renderer.h"
 
@@ -178,6 +182,78 @@ TEST_F(TestApplicationTest, SelectContextByName) {
   EXPECT_FALSE(application->selectContext("terraincontext"));
   EXPECT_FALSE(application->selectContext("NoSuchContext"));
   EXPECT_EQ(application->currentContext()->name(), "TerrainContext");
+}
+
+TEST_F(TestApplicationTest, F1ShowsTheCurrentContextsKeysAndTheGlobalOnesUntilPressedAgain) {
+  start("2 key down F1\n3 key up F1\n5 key down F1\n6 key up F1\n");
+  ASSERT_TRUE(application->selectContext("ParticleContext"));
+  auto overlay = [this]() -> std::string {
+    for (const DrawnText& text : drawnTexts(surface_->recorder())) {
+      if (text.text.rfind("Keys of ", 0) == 0) return text.text + " @" + std::to_string(text.left) + "," + std::to_string(text.top);
+    }
+    return "";
+  };
+  std::vector<std::string> seen;
+  while (Timer::instance().frame() < 6) {
+    surface_->recorder().clearCalls();
+    application->update();
+    application->render();
+    seen.push_back(overlay());
+  }
+  const std::string expected =
+      "Keys of ParticleContext:\n"
+      "  Left drag: orbit the camera\n"
+      "  Right drag: move the point the camera looks at\n"
+      "  Wheel or middle drag: move the camera closer or farther\n"
+      "Everywhere:\n"
+      "  Escape: next context\n"
+      "  Shift + Escape: previous context\n"
+      "  F1: show or hide these keys\n"
+      "  F12: save a screenshot in the working folder @5,90";
+  // Frames 2 to 6 (start-up ticked frame 1): shown from the press in frame 2 until the press in
+  // frame 5.
+  EXPECT_EQ(seen, (std::vector<std::string>{expected, expected, expected, "", ""}));
+}
+
+TEST(TestApplicationKeysTest, ContextsWithoutKeysOfTheirOwnSaySo) {
+  TestApplication application;
+  Context* terrain = application.findContext("TerrainContext");
+  ASSERT_NE(terrain, nullptr);
+  if (!terrain->keyHelp().empty()) GTEST_SKIP() << "TerrainContext has keys of its own now";
+  EXPECT_EQ(TestApplication::keyHelpText(*terrain).rfind("Keys of TerrainContext:\n  (none of its own)\nEverywhere:\n", 0), 0u);
+}
+
+TEST(TestApplicationKeysTest, ContextsGoByNameInAnyCaseOrIndex) {
+  TestApplication application;
+  const std::pair<const char*, const char*> cases[] = {
+      {"ParticleContext", "ParticleContext"}, {"PARTICLEcontext", "ParticleContext"},
+      {"0", "BumpContext"}, {"11", "GerstnerWavesContext"}, {"07", "TerrainContext"}};
+  for (const auto& [text, name] : cases) {
+    Context* context = application.findContext(text);
+    ASSERT_NE(context, nullptr) << text;
+    EXPECT_EQ(context->name(), name) << text;
+  }
+  for (const char* text : {"", "12", "-1", "Particle", "1e1", "ParticleContext "}) {
+    EXPECT_EQ(application.findContext(text), nullptr) << text;
+  }
+}
+
+TEST(TestApplicationKeysTest, ScreenshotsAreNamedAfterTheContextAndTheTimeWithoutOverwriting) {
+  const std::string base = programApplicationPath();
+  std::tm local{};
+  local.tm_year = 2024 - 1900;
+  local.tm_mon = 2;
+  local.tm_mday = 7;
+  local.tm_hour = 9;
+  local.tm_min = 5;
+  local.tm_sec = 3;
+  local.tm_isdst = -1;
+  const std::time_t when = std::mktime(&local);
+  const std::string first = TestApplication::screenshotPath("Md3Context", when);
+  EXPECT_EQ(first, base + "Md3Context-20240307-090503.png");
+  std::ofstream(first).put('x');
+  EXPECT_EQ(TestApplication::screenshotPath("Md3Context", when), base + "Md3Context-20240307-090503-2.png");
+  std::filesystem::remove(first);
 }
 
 TEST(TestApplicationWindowTest, WindowSizeFromSettingsWithDefaultsAndACap) {
