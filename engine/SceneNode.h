@@ -28,6 +28,7 @@ class SceneNode : public RefCounted {
   SceneNode* parent() const { return parentNode; }
   const std::vector<RefPtr<SceneNode>>& children() const { return childNodes; }
   const std::string& name() const { return nodeName; }
+  void setName(std::string name) { nodeName = std::move(name); }
 
   // Appends the child (moving it from a previous parent). Refuses null, the node itself and its
   // ancestors, which would make the tree a cycle. World transforms are not recomputed.
