@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "tools/datagen/LwsWriter.h"
+#include "tools/datagen/SampleModels.h"
+
 namespace {
 
 bool writeSeed(const std::filesystem::path& folder, const std::string& name, const std::string& bytes) {
@@ -94,6 +97,32 @@ bool writeAnimationConfigSeeds(const std::filesystem::path& folder) {
     return ok;
 }
 
+// The boat's scene as the data set holds it, a two-object scene with unaligned channels, and one
+// whose child names an object that does not load (the fuzzer's stub refuses "missing" names).
+bool writeLwsSeeds(const std::filesystem::path& folder) {
+    LwsObject base;
+    base.file = "base.obj";
+    base.channels[0] = LwsWriter::smoothKeys({{0.0f, 0.0f}, {0.5f, 1.0f}, {1.5f, -1.0f}});
+    base.channels[4] = LwsWriter::smoothKeys({{0.0f, 0.0f}, {1.0f, 0.7f}});
+    base.channels[6] = {LwsKey{0.0f, 1.0f, 0.0f, 0.0f}};
+    LwsObject arm;
+    arm.file = "arm.obj";
+    arm.parent = 1;
+    arm.channels[1] = {LwsKey{0.25f, 2.0f, 0.0f, 0.0f}};
+    LwsObject lost = arm;
+    lost.file = "missing.obj";
+    LwsObject onLost = arm;
+    onLost.parent = 0;
+    const std::vector<std::pair<std::string, std::string>> seeds = {
+        {"boat.lws", LwsWriter::write(SampleModels::boatScene(), 120, 30)},
+        {"two.lws", LwsWriter::write({arm, base}, 45, 30)},
+        {"missing.lws", LwsWriter::write({lost, base, onLost}, 45, 30)},
+    };
+    bool ok = true;
+    for (const auto& [name, text] : seeds) ok = writeSeed(folder, name, text) && ok;
+    return ok;
+}
+
 }  // namespace
 
 bool FuzzCorpus::write(const std::string& directory) {
@@ -102,5 +131,6 @@ bool FuzzCorpus::write(const std::string& directory) {
     ok = writeScriptedInputSeeds(root / "fuzz_scripted_input") && ok;
     ok = writeMd3Seeds(root / "fuzz_md3") && ok;
     ok = writeAnimationConfigSeeds(root / "fuzz_animation_cfg") && ok;
+    ok = writeLwsSeeds(root / "fuzz_lws") && ok;
     return ok;
 }
