@@ -85,6 +85,16 @@ void SdlInputSource::handleEvent(const SDL_Event& event) {
       wheelSum += notches * kWheelUnitsPerNotch;
       break;
     }
+    case SDL_DROPFILE:
+      if (event.drop.file) {
+        if (droppedFiles.size() == kMaxDroppedFiles) droppedFiles.pop_front();
+        droppedFiles.emplace_back(event.drop.file);
+      }
+      SDL_free(event.drop.file);
+      break;
+    case SDL_DROPTEXT:
+      SDL_free(event.drop.file);
+      break;
     case SDL_WINDOWEVENT:
       // A window that loses the keyboard gets no key-up events for keys still held.
       if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) scancodeDown.fill(0);
@@ -113,6 +123,13 @@ bool SdlInputSource::readMouse(MouseReading& reading) {
   reading.dy = motionY;
   reading.wheel = wheelSum;
   motionX = motionY = wheelSum = 0.0f;
+  return true;
+}
+
+bool SdlInputSource::takeDroppedFile(std::string& path) {
+  if (droppedFiles.empty()) return false;
+  path = std::move(droppedFiles.front());
+  droppedFiles.pop_front();
   return true;
 }
 

@@ -3,6 +3,8 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
+#include <string>
 
 #include "foundation/InputSource.h"
 
@@ -14,7 +16,8 @@ class SdlInputSource : public InputSource {
  public:
   SdlInputSource() = default;
 
-  // The window calls this for every event it takes from the queue.
+  // The window calls this for every event it takes from the queue. Dropped files are kept until
+  // taken (the newest few); the event's text is freed here.
   void handleEvent(const SDL_Event& event);
   // Screen position of the window's client area (the window tells it when it moves).
   void setClientOrigin(int x, int y);
@@ -28,6 +31,10 @@ class SdlInputSource : public InputSource {
   // Buttons left, right, middle; motion and wheel since the last call (then reset).
   bool readMouse(MouseReading& reading) override;
   bool readCursor(float& x, float& y) override;
+  bool takeDroppedFile(std::string& path) override;
+
+  // Drops kept at most; an older one is forgotten when a newer one arrives beyond this.
+  static constexpr std::size_t kMaxDroppedFiles = 8;
 
  private:
   std::array<std::uint8_t, SDL_NUM_SCANCODES> scancodeDown{};
@@ -39,4 +46,5 @@ class SdlInputSource : public InputSource {
   int pointerY = 0;
   int originX = 0;
   int originY = 0;
+  std::deque<std::string> droppedFiles;
 };

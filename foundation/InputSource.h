@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <string>
 
 #include "foundation/KeyCodes.h"
 
@@ -24,6 +25,12 @@ class InputSource {
   virtual bool readMouse(MouseReading& reading) = 0;
   // The cursor position in screen coordinates.
   virtual bool readCursor(float& x, float& y) = 0;
+  // A file the user dropped on the window, oldest first, each one once; false when none is left.
+  // Sources without a window have none.
+  virtual bool takeDroppedFile(std::string& path) {
+    (void)path;
+    return false;
+  }
 
   // Installs the source that Keyboard and Mouse poll (not owned; nullptr = none, the states then
   // stay as they are). The keyboard also polls once when it is first used.

@@ -210,6 +210,7 @@ class LwsReader {
     }
     linkParents();
     problems.log(scenePath);
+    if (objects.empty()) Logger::instance().line(1) << scenePath << ": no objects in the scene" << std::endl;
   }
 
  private:

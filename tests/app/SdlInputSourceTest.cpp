@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "foundation/KeyCodes.h"
 
 namespace {
@@ -178,6 +181,35 @@ TEST(SdlInputSourceTest, CursorIsClientPositionPlusWindowOrigin) {
   ASSERT_TRUE(source.readCursor(x, y));
   EXPECT_FLOAT_EQ(x, 207.0f);
   EXPECT_FLOAT_EQ(y, 309.0f);
+}
+
+SDL_Event dropEvent(Uint32 type, const char* text) {
+  SDL_Event event{};
+  event.type = type;
+  event.drop.file = text ? SDL_strdup(text) : nullptr;  // SDL hands over text the receiver frees
+  return event;
+}
+
+TEST(SdlInputSourceTest, DroppedFilesAreTakenOnceOldestFirst) {
+  SdlInputSource source;
+  std::string path;
+  EXPECT_FALSE(source.takeDroppedFile(path));
+  source.handleEvent(dropEvent(SDL_DROPFILE, "/home/me/boat.lws"));
+  source.handleEvent(dropEvent(SDL_DROPTEXT, "some text"));  // not a file
+  source.handleEvent(dropEvent(SDL_DROPFILE, nullptr));
+  source.handleEvent(dropEvent(SDL_DROPFILE, "/home/me/other scene.lws"));
+  ASSERT_TRUE(source.takeDroppedFile(path));
+  EXPECT_EQ(path, "/home/me/boat.lws");
+  ASSERT_TRUE(source.takeDroppedFile(path));
+  EXPECT_EQ(path, "/home/me/other scene.lws");
+  EXPECT_FALSE(source.takeDroppedFile(path));
+  // Many drops that nobody takes keep only the newest few.
+  for (int i = 0; i < 20; ++i) source.handleEvent(dropEvent(SDL_DROPFILE, std::to_string(i).c_str()));
+  std::vector<std::string> kept;
+  while (source.takeDroppedFile(path)) kept.push_back(path);
+  ASSERT_EQ(kept.size(), SdlInputSource::kMaxDroppedFiles);
+  EXPECT_EQ(kept.back(), "19");
+  EXPECT_EQ(kept.front(), std::to_string(20 - SdlInputSource::kMaxDroppedFiles));
 }
 
 }  // namespace

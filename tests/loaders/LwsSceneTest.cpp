@@ -210,8 +210,8 @@ std::vector<HostileCase> hostileCases() {
   return {
       {"empty file", "", 0, 0, "not a LightWave scene"},
       {"header cut after LWSC", "LWSC", 0, 0, "version \"\" is not read"},
-      {"header only", "LWSC\n3\n", 0, 0, ""},
-      {"binary after the header", kHeader + std::string("\x01\xff\0\x7f{}Key\n\n", 11), 0, 0, ""},
+      {"header only", "LWSC\n3\n", 0, 0, "scenes/test.lws: no objects in the scene"},
+      {"binary after the header", kHeader + std::string("\x01\xff\0\x7f{}Key\n\n", 11), 0, 0, "no objects"},
       {"key line with missing words", kHeader + object("a.obj", channel(0, {flatKey(1, 0), "2 1 0 0"})), 1, 1,
        "1 broken key lines (line "},
       {"non-numeric value", kHeader + object("a.obj", channel(0, {"one 0 0 0 0 0 0 0 0", flatKey(2, 1)})), 1, 1,
