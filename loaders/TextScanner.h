@@ -5,7 +5,7 @@
 #include <string_view>
 
 // Every byte of the file (found as the file resolver finds it, letter case aside) in bytes; false
-// when it cannot be opened or read.
+// when it is not a regular file or cannot be read.
 bool readWholeFile(const std::string& path, std::string& bytes);
 
 // Reading of the line-oriented text formats (OBJ, MTL) straight from a buffer: no stream, no copy

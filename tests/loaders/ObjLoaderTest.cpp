@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <random>
 #include <string>
 #include <vector>
@@ -218,6 +220,16 @@ TEST(ObjLoader, TheLibraryIsFoundBesideTheFile) {
     ASSERT_NE(model->instances()[0]->material(), nullptr) << c.mtllib;
     EXPECT_EQ(model->instances()[0]->material()->getColor().value, Color(1, 0, 0, 1).value) << c.mtllib;
   }
+}
+
+TEST(ObjLoader, OnlyRegularFilesAreReadAsLibraries) {
+  // A pipe named by the file would block the reader until someone wrote to it.
+  TempDir dir;
+  ASSERT_EQ(::mkfifo((dir.path() + "/pipe.mtl").c_str(), 0600), 0);
+  const std::string objPath = dir.write("m.obj", std::string("mtllib pipe.mtl\n") + kSquare + "usemtl a\nf 1 2 3\n");
+  RefPtr<Model> model = ObjLoader(objPath, nullptr).createModel(false, false, false);
+  ASSERT_TRUE(model);
+  EXPECT_EQ(model->instances()[0]->material(), nullptr);
 }
 
 TEST(ObjLoader, MapTexturesComeFromTheLibrarysDirectory) {
