@@ -1,8 +1,18 @@
 #pragma once
+#include "engine/Camera.h"
 #include "engine/Context.h"
+#include "engine/Light.h"
+#include "engine/MeshInstance.h"
+#include "engine/Model.h"
+#include "engine/OrbitCameraController.h"
+#include "engine/ParticleEmitter.h"
 #include "engine/Scene.h"
+#include "foundation/RefPtr.h"
 
-// Minimal scene so far: its Scene is empty, so a frame shows the clear colour and the overlay.
+// Stencil shadow volumes: a point light circles inside a closed room, one turn in about 12.6 s,
+// and two small boxes and the tiger throw shadows on the walls, the floor and each other; a small
+// fire travels with the light to show where it is. Without an 8-bit stencil buffer the scene
+// builds nothing and only says so.
 class ShadowVolumeContext : public Context {
  public:
   ShadowVolumeContext();
@@ -10,8 +20,24 @@ class ShadowVolumeContext : public Context {
   void init() override;
   void update() override;
   void render() override;
-  void release() override;
+  void release() override {}
+
+  // False when the device offers no 24-bit depth with 8-bit stencil; asked afresh on every call.
+  static bool hasStencil();
+
+  const Scene& scene() const { return shadowScene; }
+  Camera& camera() { return sceneCamera; }
+  const Light* light() const { return pointLight.get(); }
+  const ParticleEmitter& fireEmitter() const { return fire; }
 
  private:
-  Scene scene;
+  Camera sceneCamera;
+  OrbitCameraController orbit;
+  Scene shadowScene;
+  RefPtr<Light> pointLight;
+  ParticleEmitter fire;
+  // The casters, whose light is set every frame; the scene holds them too.
+  RefPtr<MeshInstance> smallBox;
+  RefPtr<MeshInstance> smallBoxCopy;
+  RefPtr<Model> tiger;
 };
