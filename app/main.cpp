@@ -2,12 +2,14 @@
 // initialisation, before main, so that the engine-wide services created later (settings, timer,
 // renderer, ...) are destroyed first at exit, then the test application with its contexts and its
 // window, and last the shell.
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
 #include "app/LaunchOptions.h"
 #include "app/ShellApp.h"
 #include "app/TestApplication.h"
+#include "engine/OrbitCameraController.h"
 #include "foundation/Logger.h"
 
 ShellApp theShellApp;
@@ -37,13 +39,26 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (options.keys) {
-    // The README's table of keys is this output.
+    // The README's table of keys is this output. The orbit camera's mouse actions, which most
+    // contexts share, are listed once below the table.
+    const std::vector<KeyHelp> orbit = OrbitCameraController::mouseHelp();
     std::puts("| context | keys (besides Escape, Shift + Escape, F1 and F12) |\n|---|---|");
     for (Context* context : theTestApplication.registrationOrder()) {
+      std::vector<KeyHelp> help = context->keyHelp();
       std::string keys;
-      for (const KeyHelp& key : context->keyHelp()) keys += (keys.empty() ? "" : "; ") + key.keys + ": " + key.action;
+      const bool orbits = help.size() >= orbit.size() &&
+                          std::equal(orbit.begin(), orbit.end(), help.begin(), [](const KeyHelp& a, const KeyHelp& b) {
+                            return a.keys == b.keys && a.action == b.action;
+                          });
+      if (orbits) {
+        help.erase(help.begin(), help.begin() + static_cast<std::ptrdiff_t>(orbit.size()));
+        keys = "mouse: orbit camera";
+      }
+      for (const KeyHelp& key : help) keys += (keys.empty() ? "" : "; ") + key.keys + ": " + key.action;
       std::printf("| %s | %s |\n", context->name().c_str(), keys.empty() ? "none of its own" : keys.c_str());
     }
+    std::puts("\nOrbit camera:");
+    for (const KeyHelp& key : orbit) std::printf("- %s: %s\n", key.keys.c_str(), key.action.c_str());
     return 0;
   }
   return theShellApp.run(theTestApplication, options);

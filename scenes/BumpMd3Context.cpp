@@ -50,3 +50,9 @@ void BumpMd3Context::setLights() {
   Md3Model* character = animation();
   if (character && light()) setInstanceLights(character->model()->instances(), light()->position());
 }
+
+std::vector<KeyHelp> BumpMd3Context::keyHelp() const {
+  std::vector<KeyHelp> help = Md3Context::keyHelp();
+  help.push_back({"S", "specular highlights on / off"});
+  return help;
+}

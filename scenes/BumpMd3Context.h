@@ -16,6 +16,7 @@ class BumpMd3Context : public Md3Context {
 
   void init() override;
   void update() override;
+  std::vector<KeyHelp> keyHelp() const override;
   void render() override;
 
   bool specularPass() const { return specular != 0; }

@@ -107,3 +107,12 @@ std::string Md3Context::overlayText() const {
   if (!character) return kErrorText;
   return std::string("Legs anim: ") + kLegsAnimations[legs] + "\nTorso anim: " + kTorsoAnimations[torso];
 }
+
+std::vector<KeyHelp> Md3Context::keyHelp() const {
+  std::vector<KeyHelp> help = OrbitCameraController::mouseHelp();
+  help.push_back({"T", "choose the next torso animation"});
+  help.push_back({"L", "choose the next legs animation"});
+  help.push_back({"Space", "play the chosen animations"});
+  help.push_back({"Return", "next character"});
+  return help;
+}

@@ -32,6 +32,7 @@ class Md3Context : public Context {
   // Builds the scene and loads the character of the current model index (run again by Return).
   void init() override;
   void update() override;
+  std::vector<KeyHelp> keyHelp() const override;
   void render() override;
   void release() override;
 

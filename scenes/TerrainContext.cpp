@@ -133,3 +133,9 @@ void TerrainContext::buildTerrain() {
   instance->setMaterial(material);
   terrainScene->addInstance(instance);
 }
+
+std::vector<KeyHelp> TerrainContext::keyHelp() const {
+  std::vector<KeyHelp> help = OrbitCameraController::mouseHelp();
+  help.push_back({"Space", "next terrain (height map, then three generators)"});
+  return help;
+}

@@ -25,6 +25,7 @@ class TerrainContext : public Context {
   void init() override;
   // Orbit camera, light along the view, and the space bar.
   void update() override;
+  std::vector<KeyHelp> keyHelp() const override;
   void render() override;
   void release() override;
 
