@@ -30,6 +30,23 @@ void expectNear(const Pixel& p, int r, int g, int b, int tolerance, const char* 
   EXPECT_NEAR(p.b, b, tolerance) << where;
 }
 
+// 2 × 2 texels, top row first in memory, bytes B, G, R, A: red, green / blue, white; sampled point
+// by point. Null when the device cannot make it.
+RefPtr<Texture> quadrantTexture(GraphicsDevice& device) {
+  RefPtr<DeviceTexture> texels;
+  D3DLOCKED_RECT locked;
+  if (device.createTexture(2, 2, D3DFMT_A8R8G8B8, texels) != D3D_OK || texels->lockRect(0, locked, 0) != D3D_OK)
+    return nullptr;
+  const std::uint8_t rows[2][8] = {{0, 0, 255, 255, 0, 255, 0, 255}, {255, 0, 0, 255, 255, 255, 255, 255}};
+  for (int y = 0; y < 2; ++y) {
+    std::memcpy(static_cast<std::uint8_t*>(locked.pBits) + y * locked.Pitch, rows[y], 8);
+  }
+  if (texels->unlockRect(0) != D3D_OK) return nullptr;
+  RefPtr<Texture> texture(new Texture(texels, "quadrants", 0));
+  texture->setFilterMode(Texture::kFilterPoint);
+  return texture;
+}
+
 TEST_F(HeadlessFrame, LitBoxFacingTheLightIsFullyLitOnTheClearColour) {
   Scene scene;
   // A 2-unit box 5 ahead: its front face at z = 4 covers a quarter of the half-width around the
@@ -108,18 +125,8 @@ TEST_F(HeadlessFrame, UnlitMeshShowsItsVertexColoursWithSpecularAdded) {
 }
 
 TEST_F(HeadlessFrame, TexturedQuadMapsTexelZeroToItsTopLeftCorner) {
-  // 2 × 2 texels, top row first in memory, bytes B, G, R, A: red, green / blue, white.
-  RefPtr<DeviceTexture> texels;
-  ASSERT_EQ(device->createTexture(2, 2, D3DFMT_A8R8G8B8, texels), D3D_OK);
-  D3DLOCKED_RECT locked;
-  ASSERT_EQ(texels->lockRect(0, locked, 0), D3D_OK);
-  const std::uint8_t rows[2][8] = {{0, 0, 255, 255, 0, 255, 0, 255}, {255, 0, 0, 255, 255, 255, 255, 255}};
-  for (int y = 0; y < 2; ++y) {
-    std::memcpy(static_cast<std::uint8_t*>(locked.pBits) + y * locked.Pitch, rows[y], 8);
-  }
-  ASSERT_EQ(texels->unlockRect(0), D3D_OK);
-  RefPtr<Texture> texture(new Texture(texels, "quadrants", 0));
-  texture->setFilterMode(Texture::kFilterPoint);
+  RefPtr<Texture> texture = quadrantTexture(*device);
+  ASSERT_NE(texture, nullptr);
 
   // A quad wider than the view: its centre, where the texels meet, is the screen's centre.
   RefPtr<MeshInstance> quad = place(Mesh::createQuad(8, 6), {0, 0, 2}, Color(1.0f, 1.0f, 1.0f, 1.0f));
@@ -161,18 +168,9 @@ TEST_F(HeadlessFrame, ParticleIsABlendedQuadFacingTheCamera) {
 }
 
 TEST_F(HeadlessFrame, ParticlesAfterAReflectiveDrawLookAsWhenDrawnAlone) {
-  // A textured particle: 2 × 2 texels, red, green / blue, white, sampled point by point.
-  RefPtr<DeviceTexture> texels;
-  ASSERT_EQ(device->createTexture(2, 2, D3DFMT_A8R8G8B8, texels), D3D_OK);
-  D3DLOCKED_RECT locked;
-  ASSERT_EQ(texels->lockRect(0, locked, 0), D3D_OK);
-  const std::uint8_t rows[2][8] = {{0, 0, 255, 255, 0, 255, 0, 255}, {255, 0, 0, 255, 255, 255, 255, 255}};
-  for (int y = 0; y < 2; ++y) {
-    std::memcpy(static_cast<std::uint8_t*>(locked.pBits) + y * locked.Pitch, rows[y], 8);
-  }
-  ASSERT_EQ(texels->unlockRect(0), D3D_OK);
-  RefPtr<Texture> texture(new Texture(texels, "quadrants", 0));
-  texture->setFilterMode(Texture::kFilterPoint);
+  // A textured particle showing the four quadrant texels.
+  RefPtr<Texture> texture = quadrantTexture(*device);
+  ASSERT_NE(texture, nullptr);
 
   ParticleEmitter emitter(1000.0f, 1.0f);
   emitter.setPosition(Vector3(0, 0, 5));
