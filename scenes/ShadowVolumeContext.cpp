@@ -143,3 +143,5 @@ void ShadowVolumeContext::render() {
   renderer->renderScene(shadowScene);
   renderer->drawParticles(fire);
 }
+
+std::vector<KeyHelp> ShadowVolumeContext::keyHelp() const { return OrbitCameraController::mouseHelp(); }

@@ -19,6 +19,7 @@ class ShadowVolumeContext : public Context {
 
   void init() override;
   void update() override;
+  std::vector<KeyHelp> keyHelp() const override;
   void render() override;
   void release() override {}
 

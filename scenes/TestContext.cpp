@@ -107,3 +107,5 @@ void TestContext::update() {
 void TestContext::render() {
   if (Renderer* renderer = rendererHolder().get()) renderer->renderScene(testScene);
 }
+
+std::vector<KeyHelp> TestContext::keyHelp() const { return OrbitCameraController::mouseHelp(); }

@@ -18,6 +18,7 @@ class TestContext : public Context {
 
   void init() override;
   void update() override;
+  std::vector<KeyHelp> keyHelp() const override;
   void render() override;
   void release() override {}
 
