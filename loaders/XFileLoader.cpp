@@ -27,12 +27,12 @@ constexpr int kMaxVertices = 0xFFFF;  // indices 0 .. 0xFFFE, as every engine me
 constexpr int kMaxTriangles = 0xFFFF;  // so that adjacency can name every triangle
 
 // Data as stored (left-handed, clockwise, v from the top), triangles only, identical vertices
-// joined, meshes split where 16-bit indices end, normals made only where the file has none, and
-// assimp's own consistency check.
+// joined, meshes split where 16-bit indices end, and assimp's own consistency check. Missing
+// normals are made by the engine, not by assimp, whose normals would face the counter-clockwise
+// side of the data as stored.
 constexpr unsigned kImportSteps = aiProcess_ConvertToLeftHanded | aiProcess_Triangulate |
                                   aiProcess_JoinIdenticalVertices | aiProcess_SortByPType |
-                                  aiProcess_SplitLargeMeshes | aiProcess_GenSmoothNormals |
-                                  aiProcess_ValidateDataStructure;
+                                  aiProcess_SplitLargeMeshes | aiProcess_ValidateDataStructure;
 
 bool isFile(const std::string& path) {
   std::error_code error;
@@ -74,6 +74,8 @@ RefPtr<Mesh> convertMesh(const aiMesh& source, const aiMatrix4x4& transform, boo
                          const ModelLoadOptions& options) {
   const unsigned vertexCount = source.mNumVertices;
   if (vertexCount == 0 || vertexCount > static_cast<unsigned>(kMaxVertices) || !source.mVertices) return nullptr;
+  // A mirroring frame turns the faces' winding over; swapping two corners turns it back.
+  const bool mirrored = !identity && aiMatrix3x3(transform).Determinant() < 0.0f;
   std::vector<std::uint16_t> indices;
   indices.reserve(static_cast<std::size_t>(source.mNumFaces) * 3);
   for (unsigned f = 0; f < source.mNumFaces && indices.size() < kMaxTriangles * 3u; ++f) {
@@ -81,8 +83,9 @@ RefPtr<Mesh> convertMesh(const aiMesh& source, const aiMatrix4x4& transform, boo
     if (face.mNumIndices != 3 || !face.mIndices) continue;
     const unsigned* i = face.mIndices;
     if (i[0] >= vertexCount || i[1] >= vertexCount || i[2] >= vertexCount) continue;
-    indices.insert(indices.end(), {static_cast<std::uint16_t>(i[0]), static_cast<std::uint16_t>(i[1]),
-                                   static_cast<std::uint16_t>(i[2])});
+    const unsigned second = mirrored ? i[2] : i[1], third = mirrored ? i[1] : i[2];
+    indices.insert(indices.end(), {static_cast<std::uint16_t>(i[0]), static_cast<std::uint16_t>(second),
+                                   static_cast<std::uint16_t>(third)});
   }
   if (indices.empty()) return nullptr;
 
@@ -119,7 +122,7 @@ RefPtr<Mesh> convertMesh(const aiMesh& source, const aiMatrix4x4& transform, boo
   }
   RefPtr<Mesh> mesh = new Mesh(1, vertexCount, std::move(positions), std::move(normals), std::move(texCoords),
                                std::move(colors), std::move(indices));
-  if (options.recomputeNormals) mesh->computeNormals(true, true);
+  if (options.recomputeNormals || !source.mNormals) mesh->computeNormals(true, true);
   if (options.flipTexCoordV) mesh->flipTexCoordV(0);
   return mesh;
 }

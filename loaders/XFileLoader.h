@@ -18,9 +18,10 @@ struct ModelLoadOptions {
 // left-handed, clockwise front faces. The frame hierarchy is flattened into the model's root
 // space; every mesh and material subset becomes one engine Mesh on the root node (split further
 // where 16-bit indices would not reach), with position, normal, one texture channel and the vertex
-// colours. Each material is plain: the diffuse colour (white when textured, unless
-// keepMaterialColours) and the texture the file names, looked for in the ".x" file's directory;
-// a texture that is not there leaves the material untextured.
+// colours; normals the file lacks are made as recomputeNormals makes them. Each material is plain:
+// the diffuse colour (white when textured, unless keepMaterialColours) and the texture the file
+// names, looked for in the ".x" file's directory; a texture that is not there leaves the material
+// untextured.
 //
 // The format measures texture v from the picture's top; the engine's textures keep the picture's
 // bottom row first, so v is turned into 1 − v on reading (before flipTexCoordV).

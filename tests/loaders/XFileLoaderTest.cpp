@@ -24,14 +24,16 @@ RefPtr<Model> fromText(const std::string& text, TextureManager* textures = nullp
   return loadXFileFromMemory(text.data(), text.size(), path, textures, options);
 }
 
-// One triangle, optionally inside a frame moved by (dx, 0, 0), with one material.
-std::string triangleFile(const std::string& material, float dx = 0.0f) {
+// One triangle, optionally inside a frame moved by (dx, 0, 0) and scaled along x by sx, with one
+// material.
+std::string triangleFile(const std::string& material, float dx = 0.0f, float sx = 1.0f) {
   const std::string mesh =
       "Mesh tri {\n 3;\n 0.0;0.0;0.0;,\n 0.0;1.0;0.0;,\n 1.0;0.0;0.0;;\n 1;\n 3;0,1,2;;\n"
       " MeshTextureCoords {\n  3;\n  0.0;0.25;,\n  0.0;1.0;,\n  1.0;0.25;;\n }\n"
       " MeshMaterialList {\n  1;\n  1;\n  0;;\n" + material + " }\n}\n";
-  if (dx == 0.0f) return "xof 0302txt 0032\n" + mesh;
-  return "xof 0302txt 0032\nFrame moved {\n FrameTransformMatrix {\n  1.0,0.0,0.0,0.0,0.0,1.0,0.0,0.0,"
+  if (dx == 0.0f && sx == 1.0f) return "xof 0302txt 0032\n" + mesh;
+  return "xof 0302txt 0032\nFrame moved {\n FrameTransformMatrix {\n  " + std::to_string(sx) +
+         ",0.0,0.0,0.0,0.0,1.0,0.0,0.0,"
          "0.0,0.0,1.0,0.0," + std::to_string(dx) + ",0.0,0.0,1.0;;\n }\n" + mesh + "}\n";
 }
 
@@ -131,11 +133,72 @@ TEST(XFileLoader, FramesPlaceTheirMeshesAndOptionsApply) {
   EXPECT_EQ(model->instances()[0]->node(), model->node());
 }
 
+// The binary format's tokens: a name, a list of 32-bit integers or floats, braces.
+std::string binaryName(const std::string& name) {
+  std::string out("\x01\x00", 2);
+  const auto length = static_cast<std::uint32_t>(name.size());
+  return out + std::string(reinterpret_cast<const char*>(&length), 4) + name;
+}
+template <typename T>
+std::string binaryList(std::uint16_t token, const std::vector<T>& values) {
+  const auto count = static_cast<std::uint32_t>(values.size());
+  return std::string(reinterpret_cast<const char*>(&token), 2) + std::string(reinterpret_cast<const char*>(&count), 4) +
+         std::string(reinterpret_cast<const char*>(values.data()), values.size() * sizeof(T));
+}
+
+// MSZIP as the format compresses text: a size and flags, then blocks of "CK" and raw deflate
+// data, here one stored (uncompressed) deflate block, which every inflater must take.
+std::string compressedText(const std::string& body) {
+  const auto length = static_cast<std::uint16_t>(body.size());
+  const auto inverse = static_cast<std::uint16_t>(~length);
+  std::string deflated("\x01", 1);  // final block, stored
+  deflated.append(reinterpret_cast<const char*>(&length), 2).append(reinterpret_cast<const char*>(&inverse), 2);
+  deflated += body;
+  const std::uint32_t total = static_cast<std::uint32_t>(16 + body.size());
+  const std::uint16_t flags = 0, blockSize = static_cast<std::uint16_t>(deflated.size()), magic = 0x4B43;
+  std::string out = "xof 0302tzip0032";
+  out.append(reinterpret_cast<const char*>(&total), 4).append(reinterpret_cast<const char*>(&flags), 2);
+  out.append(reinterpret_cast<const char*>(&blockSize), 2).append(reinterpret_cast<const char*>(&magic), 2);
+  return out + deflated;
+}
+
+TEST(XFileLoader, AMirroringFrameKeepsTheFrontFacesOutward) {
+  RefPtr<Model> model = fromText(triangleFile(materialBlock("1;1;1;1"), 0.0f, -1.0f));
+  ASSERT_TRUE(model);
+  const std::vector<Vector3> corners = trianglePositions(*model->instances()[0]->mesh());
+  ASSERT_EQ(corners.size(), 3u);
+  // (0,0,0), (0,1,0), (1,0,0) mirrored in x is (0,0,0), (0,1,0), (−1,0,0), which is clockwise
+  // seen from +z; the reader lists it (0,0,0), (−1,0,0), (0,1,0), clockwise from −z as before.
+  EXPECT_EQ(corners[1], Vector3(-1, 0, 0));
+  EXPECT_EQ(corners[2], Vector3(0, 1, 0));
+  const Vector3 front = (corners[1] - corners[0]).cross(corners[2] - corners[0]);
+  EXPECT_LT(front.z, 0.0f);
+}
+
+TEST(XFileLoader, BinaryAndCompressedFilesReadLikeText) {
+  const std::string text = triangleFile(materialBlock("1;1;1;1"));
+  const std::string binary = "xof 0302bin 0032" + binaryName("Mesh") + binaryName("tri") + std::string("\x0a\x00", 2) +
+                             binaryList<std::uint32_t>(6, {3}) + binaryList<float>(7, {0, 0, 0, 0, 1, 0, 1, 0, 0}) +
+                             binaryList<std::uint32_t>(6, {1, 3, 0, 1, 2}) + std::string("\x0b\x00", 2);
+  const std::string compressed = compressedText(text.substr(16));
+  for (const std::string* file : {&text, &binary, &compressed}) {
+    RefPtr<Model> model = fromText(*file);
+    ASSERT_TRUE(model) << file->substr(0, 16);
+    const std::vector<Vector3> corners = trianglePositions(*model->instances()[0]->mesh());
+    ASSERT_EQ(corners.size(), 3u);
+    EXPECT_EQ(corners[0], Vector3(0, 0, 0)) << file->substr(0, 16);
+    EXPECT_EQ(corners[1], Vector3(0, 1, 0)) << file->substr(0, 16);
+    EXPECT_EQ(corners[2], Vector3(1, 0, 0)) << file->substr(0, 16);
+    // Without normals in the file they are made, facing the clockwise front (−z).
+    EXPECT_NEAR(model->instances()[0]->mesh()->current().normals[0].z, -1.0f, 1e-5f) << file->substr(0, 16);
+  }
+}
+
 TEST(XFileLoader, BrokenFilesGiveNoModelAndOneLine) {
   const std::string tiger = XFileWriter::write("tiger", SampleModels::tiger(), "tiger.tga");
   std::vector<std::string> inputs = {"", "xof ", "xof 0302txt 0032\n", "xof 0302bin 0032",
                                      "xof 0302tzip0032\x01\x02\x03\x04", "v 1 2 3\nf 1 2 3\n", "solid stl\n",
-                                     "xof 0302txt 0032\nMesh m {\n 99999999;\n 1;2;3;;\n}\n",
+                                     "xof 0302txt 0032\nMesh m {\n 5;\n 1;2;3;;\n}\n",
                                      "xof 0302txt 0032\nMesh m {\n 3;\n 0;0;0;,0;1;0;,1;0;0;;\n 1;\n 3;0,1,7;;\n}\n"};
   std::mt19937 random(11);
   for (int i = 0; i < 6; ++i) {
