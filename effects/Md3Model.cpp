@@ -6,6 +6,7 @@
 
 #include "engine/Quaternion.h"
 #include "foundation/Timer.h"
+#include "loaders/ModelBounds.h"
 
 namespace {
 
@@ -13,33 +14,6 @@ namespace {
 constexpr double kMaxSteps = 1e12;
 
 bool bitEqual(const Vector3& a, const Vector3& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
-
-// A sphere around all the instances' world spheres.
-BoundingSphere enclosingSphere(const std::vector<RefPtr<MeshInstance>>& instances) {
-  Vector3 lo, hi;
-  bool any = false;
-  for (const RefPtr<MeshInstance>& instance : instances) {
-    const BoundingSphere& s = instance->worldBounds();
-    const Vector3 r(s.radius, s.radius, s.radius);
-    const Vector3 a = s.center - r, b = s.center + r;
-    if (!any) {
-      lo = a;
-      hi = b;
-      any = true;
-    } else {
-      lo.set(std::min(lo.x, a.x), std::min(lo.y, a.y), std::min(lo.z, a.z));
-      hi.set(std::max(hi.x, b.x), std::max(hi.y, b.y), std::max(hi.z, b.z));
-    }
-  }
-  BoundingSphere out;
-  if (!any) return out;
-  out.center = (lo + hi) * 0.5f;
-  for (const RefPtr<MeshInstance>& instance : instances) {
-    const BoundingSphere& s = instance->worldBounds();
-    out.radius = std::max(out.radius, (s.center - out.center).length() + s.radius);
-  }
-  return out;
-}
 
 }  // namespace
 
@@ -162,6 +136,5 @@ void Md3Model::update(double elapsedMs) {
   SceneNode* top = root->node();
   if (!top) return;
   top->updateWorld();
-  for (const RefPtr<MeshInstance>& instance : root->instances()) instance->updateBounds();
-  root->setBounds(enclosingSphere(root->instances()));
+  updateModelBounds(*root);
 }
