@@ -34,6 +34,26 @@ constexpr unsigned kImportSteps = aiProcess_ConvertToLeftHanded | aiProcess_Tria
                                   aiProcess_JoinIdenticalVertices | aiProcess_SortByPType |
                                   aiProcess_SplitLargeMeshes | aiProcess_ValidateDataStructure;
 
+// False when a face has no corners; otherwise sets each mesh's primitive types from its faces,
+// which the triangulation trusts without looking.
+bool recountPrimitives(const aiScene& scene) {
+  for (unsigned m = 0; m < scene.mNumMeshes; ++m) {
+    aiMesh* mesh = scene.mMeshes[m];
+    if (!mesh) continue;
+    unsigned types = 0;
+    for (unsigned f = 0; f < mesh->mNumFaces; ++f) {
+      const unsigned corners = mesh->mFaces[f].mNumIndices;
+      if (corners == 0 || !mesh->mFaces[f].mIndices) return false;
+      types |= corners == 1 ? aiPrimitiveType_POINT
+               : corners == 2 ? aiPrimitiveType_LINE
+               : corners == 3 ? aiPrimitiveType_TRIANGLE
+                              : aiPrimitiveType_POLYGON;
+    }
+    mesh->mPrimitiveTypes = types;
+  }
+  return true;
+}
+
 bool isFile(const std::string& path) {
   std::error_code error;
   return std::filesystem::is_regular_file(resolveFilePath(path), error);
@@ -178,8 +198,19 @@ RefPtr<Model> loadXFileFromMemory(const void* bytes, std::size_t size, const std
   importer.SetPropertyInteger(AI_CONFIG_PP_SLM_VERTEX_LIMIT, kMaxVertices);
   importer.SetPropertyInteger(AI_CONFIG_PP_SLM_TRIANGLE_LIMIT, kMaxTriangles);
   importer.SetPropertyInteger(AI_CONFIG_PP_SBP_REMOVE, aiPrimitiveType_POINT | aiPrimitiveType_LINE);
-  const aiScene* scene = importer.ReadFileFromMemory(bytes, size, kImportSteps, "x");
+  // Read first, then checked here, then post-processed: assimp's own check lets faces without
+  // corners through to its triangulation, which asserts (aborts the program) on them.
+  const aiScene* scene = importer.ReadFileFromMemory(bytes, size, 0, "x");
   if (!scene || !scene->mRootNode || (scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE)) {
+    log.line(2) << "\"" << path << "\" could not be read: " << importer.GetErrorString() << std::endl;
+    return nullptr;
+  }
+  if (!recountPrimitives(*scene)) {
+    log.line(2) << "\"" << path << "\" could not be read: a face without corners" << std::endl;
+    return nullptr;
+  }
+  scene = importer.ApplyPostProcessing(kImportSteps);
+  if (!scene || !scene->mRootNode) {
     log.line(2) << "\"" << path << "\" could not be read: " << importer.GetErrorString() << std::endl;
     return nullptr;
   }

@@ -199,6 +199,8 @@ TEST(XFileLoader, BrokenFilesGiveNoModelAndOneLine) {
   std::vector<std::string> inputs = {"", "xof ", "xof 0302txt 0032\n", "xof 0302bin 0032",
                                      "xof 0302tzip0032\x01\x02\x03\x04", "v 1 2 3\nf 1 2 3\n", "solid stl\n",
                                      "xof 0302txt 0032\nMesh m {\n 5;\n 1;2;3;;\n}\n",
+                                     // A face without corners made assimp's triangulation abort.
+                                     "xof 0302txt 0032\nMesh m {\n 3;\n 0;0;0;,0;1;0;,1;0;0;;\n 2;\n 3;0,1,2;,\n 0;;\n}\n",
                                      "xof 0302txt 0032\nMesh m {\n 3;\n 0;0;0;,0;1;0;,1;0;0;;\n 1;\n 3;0,1,7;;\n}\n"};
   std::mt19937 random(11);
   for (int i = 0; i < 6; ++i) {
