@@ -6,8 +6,16 @@
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <vector>
 
 #include "engine/Material.h"
@@ -25,6 +33,7 @@ namespace {
 constexpr char kSignature[] = {'x', 'o', 'f', ' '};
 constexpr int kMaxVertices = 0xFFFF;  // indices 0 .. 0xFFFE, as every engine mesh
 constexpr int kMaxTriangles = 0xFFFF;  // so that adjacency can name every triangle
+constexpr unsigned kTrialSeconds = 30;
 
 // Data as stored (left-handed, clockwise, v from the top), triangles only, identical vertices
 // joined, meshes split where 16-bit indices end, and assimp's own consistency check. Missing
@@ -176,6 +185,95 @@ void convertNode(Conversion& job, const aiNode& node, const aiMatrix4x4& parent,
   }
 }
 
+// The scene as stored, or null with the reason. Read first, then checked here, then
+// post-processed: assimp's own check lets faces without corners through to its triangulation,
+// which asserts (aborts the program) on them.
+const aiScene* importScene(Assimp::Importer& importer, const void* bytes, std::size_t size, std::string& error) {
+  importer.SetPropertyInteger(AI_CONFIG_PP_SLM_VERTEX_LIMIT, kMaxVertices);
+  importer.SetPropertyInteger(AI_CONFIG_PP_SLM_TRIANGLE_LIMIT, kMaxTriangles);
+  importer.SetPropertyInteger(AI_CONFIG_PP_SBP_REMOVE, aiPrimitiveType_POINT | aiPrimitiveType_LINE);
+  const aiScene* scene = importer.ReadFileFromMemory(bytes, size, 0, "x");
+  if (!scene || !scene->mRootNode || (scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE)) {
+    error = importer.GetErrorString();
+    return nullptr;
+  }
+  if (!recountPrimitives(*scene)) {
+    error = "a face without corners";
+    return nullptr;
+  }
+  scene = importer.ApplyPostProcessing(kImportSteps);
+  if (!scene || !scene->mRootNode) {
+    error = importer.GetErrorString();
+    return nullptr;
+  }
+  return scene;
+}
+
+// Address space the trial import may take beyond what the process already has.
+std::size_t trialMemoryAllowance(std::size_t size) { return (std::size_t{1} << 30) + size * 64; }
+
+std::size_t addressSpaceInUse() {
+  std::ifstream statm("/proc/self/statm");
+  std::size_t pages = 0;
+  statm >> pages;
+  return pages * static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+}
+
+// assimp 5.2 dereferences null on some damaged files (a material list that names more materials than
+// it holds), and allocates whatever element count a file states before reading the elements, so a
+// few bytes can ask for gigabytes. The import is therefore tried first in a child process with
+// capped memory and time; only a file the child read without harm is read in this process. False,
+// with the reason, when the child refused the file or did not survive it. Without a child process
+// (fork failed) the file is read here as it is.
+bool importsSafely(const void* bytes, std::size_t size, std::string& error) {
+  int channel[2];
+  if (pipe(channel) != 0) return true;
+  const std::size_t memoryLimit = addressSpaceInUse() + trialMemoryAllowance(size);
+  const pid_t child = fork();
+  if (child < 0) {
+    close(channel[0]);
+    close(channel[1]);
+    return true;
+  }
+  if (child == 0) {
+    // Die by the signal itself, quietly, rather than through handlers the parent installed.
+    for (int signalNumber : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT}) signal(signalNumber, SIG_DFL);
+    close(channel[0]);
+    const rlimit limit{memoryLimit, memoryLimit};
+    setrlimit(RLIMIT_AS, &limit);
+    alarm(kTrialSeconds);
+    std::string reason;
+    Assimp::Importer importer;
+    const bool readable = importScene(importer, bytes, size, reason) != nullptr;
+    if (!readable) (void)!write(channel[1], reason.data(), std::min<std::size_t>(reason.size(), 512));
+    _exit(readable ? 0 : 1);
+  }
+  close(channel[1]);
+  char reason[512];
+  ssize_t length = 0;
+  for (ssize_t got = 0; (got = read(channel[0], reason + length, sizeof reason - static_cast<std::size_t>(length))) != 0;) {
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) break;
+    length += got;
+    if (static_cast<std::size_t>(length) == sizeof reason) break;
+  }
+  close(channel[0]);
+  int status = 0;
+  while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  }
+  if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return true;
+  if (WIFEXITED(status) && WEXITSTATUS(status) == 1) {
+    error.assign(reason, static_cast<std::size_t>(length));
+  } else if (WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM) {
+    error = "the reader took longer than " + std::to_string(kTrialSeconds) + " s";
+  } else if (WIFSIGNALED(status)) {
+    error = "the reader failed on it (signal " + std::to_string(WTERMSIG(status)) + ")";
+  } else {
+    error = "the reader failed on it";
+  }
+  return false;
+}
+
 }  // namespace
 
 RefPtr<Model> loadXFile(const std::string& path, TextureManager* textures, const ModelLoadOptions& options) {
@@ -194,24 +292,15 @@ RefPtr<Model> loadXFileFromMemory(const void* bytes, std::size_t size, const std
     log.line(2) << "\"" << path << "\" is not a DirectX .x file" << std::endl;
     return nullptr;
   }
+  std::string error;
+  if (!importsSafely(bytes, size, error)) {
+    log.line(2) << "\"" << path << "\" could not be read: " << error << std::endl;
+    return nullptr;
+  }
   Assimp::Importer importer;
-  importer.SetPropertyInteger(AI_CONFIG_PP_SLM_VERTEX_LIMIT, kMaxVertices);
-  importer.SetPropertyInteger(AI_CONFIG_PP_SLM_TRIANGLE_LIMIT, kMaxTriangles);
-  importer.SetPropertyInteger(AI_CONFIG_PP_SBP_REMOVE, aiPrimitiveType_POINT | aiPrimitiveType_LINE);
-  // Read first, then checked here, then post-processed: assimp's own check lets faces without
-  // corners through to its triangulation, which asserts (aborts the program) on them.
-  const aiScene* scene = importer.ReadFileFromMemory(bytes, size, 0, "x");
-  if (!scene || !scene->mRootNode || (scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE)) {
-    log.line(2) << "\"" << path << "\" could not be read: " << importer.GetErrorString() << std::endl;
-    return nullptr;
-  }
-  if (!recountPrimitives(*scene)) {
-    log.line(2) << "\"" << path << "\" could not be read: a face without corners" << std::endl;
-    return nullptr;
-  }
-  scene = importer.ApplyPostProcessing(kImportSteps);
-  if (!scene || !scene->mRootNode) {
-    log.line(2) << "\"" << path << "\" could not be read: " << importer.GetErrorString() << std::endl;
+  const aiScene* scene = importScene(importer, bytes, size, error);
+  if (!scene) {
+    log.line(2) << "\"" << path << "\" could not be read: " << error << std::endl;
     return nullptr;
   }
 

@@ -194,6 +194,29 @@ TEST(XFileLoader, BinaryAndCompressedFilesReadLikeText) {
   }
 }
 
+// Files on which the reader library itself fails: a material list naming a material it does not
+// hold (a null dereference inside assimp) and element counts of gigabytes in a few bytes.
+TEST(XFileLoader, FilesTheReaderFailsOnAreRefusedAndTheProgramGoesOn) {
+  const std::string triangle = "xof 0302txt 0032\nMesh m {\n 3;\n 0;0;0;,0;1;0;,1;0;0;;\n 1;\n 3;0,1,2;;\n";
+  struct Case {
+    std::string text;
+    const char* logged;
+  };
+  const Case cases[] = {
+      {triangle + " MeshMaterialList {\n  1;\n  1;\n  0;;\n }\n}\n", "the reader failed on it (signal"},
+      {"xof 0302txt 0032\nMesh m {\n 300000000;\n 1;2;3;;\n}\n", "could not be read"},
+      {"xof 0302txt 0032\nMesh m {\n 3;\n 0;0;0;,0;1;0;,1;0;0;;\n 1;\n 200000000;0,1,2;;\n}\n", "could not be read"},
+  };
+  for (const Case& c : cases) {
+    LogCapture log;
+    EXPECT_FALSE(fromText(c.text)) << c.text;
+    EXPECT_TRUE(log.contains(c.logged)) << c.text;
+    EXPECT_EQ(log.messages().size(), 1u);
+  }
+  // Still here: the next file reads.
+  EXPECT_TRUE(fromText(triangleFile(materialBlock("1;1;1;1"))));
+}
+
 TEST(XFileLoader, BrokenFilesGiveNoModelAndOneLine) {
   const std::string tiger = XFileWriter::write("tiger", SampleModels::tiger(), "tiger.tga");
   std::vector<std::string> inputs = {"", "xof ", "xof 0302txt 0032\n", "xof 0302bin 0032",
