@@ -1,7 +1,10 @@
 #include "tools/datagen/FuzzCorpus.h"
 
 #include "tools/datagen/Md3Writer.h"
+#include "tools/datagen/ObjWriter.h"
 #include "tools/datagen/PlayerModelBuilder.h"
+#include "tools/datagen/SampleModels.h"
+#include "tools/datagen/XFileWriter.h"
 
 #include <filesystem>
 #include <fstream>
@@ -123,6 +126,35 @@ bool writeLwsSeeds(const std::filesystem::path& folder) {
     return ok;
 }
 
+// The crate and the robot as the data set has them (every corner form, triangles and quads) and a
+// boat part.
+bool writeObjSeeds(const std::filesystem::path& folder) {
+    ObjGroup flag{"flag", SampleModels::boatFlag(), false, ObjCorner::PositionTexture};
+    bool ok = writeSeed(folder, "cube.obj", ObjWriter::obj(SampleModels::crateGroups(), "cube.mtl", "textured crate"));
+    ok = writeSeed(folder, "test.obj", ObjWriter::obj(SampleModels::robotGroups(), "test.mtl", "test robot")) && ok;
+    ok = writeSeed(folder, "flag.obj", ObjWriter::obj({flag}, "boat.mtl", "sailing boat: flag")) && ok;
+    return ok;
+}
+
+bool writeMtlSeeds(const std::filesystem::path& folder) {
+    bool ok = writeSeed(folder, "test.mtl", ObjWriter::mtl({{"robot_body", 1, 1, 1, "robot.tga"},
+                                                           {"robot_joints", 0.8f, 0.15f, 0.1f, ""},
+                                                           {"robot_eyes", 1.0f, 0.85f, 0.1f, ""}}));
+    ok = writeSeed(folder, "boat.mtl", ObjWriter::mtl({{"hull", 1, 1, 1, "boat.tga"}, {"sail", 0.9f, 0.9f, 0.85f, ""}})) && ok;
+    return ok;
+}
+
+// Small meshes in the tiger's layout: normals, texture coordinates and one textured material.
+bool writeXFileSeeds(const std::filesystem::path& folder) {
+    GenMesh box;
+    box.addBox(Xform(), {0.5f, 0.5f, 0.5f}, 0.0f, 0.0f, 1.0f, 1.0f);
+    GenMesh ball;
+    ball.addEllipsoid(Xform(), {1.0f, 0.5f, 0.5f}, 6, 4, 0.0f, 0.0f, 1.0f);
+    bool ok = writeSeed(folder, "box.x", XFileWriter::write("box", box, "box.tga"));
+    ok = writeSeed(folder, "ball.x", XFileWriter::write("ball", ball, "tiger.tga")) && ok;
+    return ok;
+}
+
 }  // namespace
 
 bool FuzzCorpus::write(const std::string& directory) {
@@ -132,5 +164,8 @@ bool FuzzCorpus::write(const std::string& directory) {
     ok = writeMd3Seeds(root / "fuzz_md3") && ok;
     ok = writeAnimationConfigSeeds(root / "fuzz_animation_cfg") && ok;
     ok = writeLwsSeeds(root / "fuzz_lws") && ok;
+    ok = writeObjSeeds(root / "fuzz_obj") && ok;
+    ok = writeMtlSeeds(root / "fuzz_mtl") && ok;
+    ok = writeXFileSeeds(root / "fuzz_xfile") && ok;
     return ok;
 }
