@@ -47,6 +47,20 @@ RefPtr<Texture> quadrantTexture(GraphicsDevice& device) {
   return texture;
 }
 
+// One frame with nothing but the emitter's particles (an empty scene sets the default camera);
+// frame receives its pixels.
+void drawParticlesAlone(Renderer& renderer, GraphicsDevice& device, const ParticleEmitter& emitter,
+                        std::vector<std::uint8_t>& frame) {
+  Scene empty;
+  renderer.beginFrame();
+  renderer.renderScene(empty);
+  renderer.drawParticles(emitter);
+  device.endScene();
+  int w = 0, h = 0;
+  ASSERT_EQ(device.readFrame(frame, w, h), D3D_OK);
+  device.present();
+}
+
 TEST_F(HeadlessFrame, LitBoxFacingTheLightIsFullyLitOnTheClearColour) {
   Scene scene;
   // A 2-unit box 5 ahead: its front face at z = 4 covers a quarter of the half-width around the
@@ -154,14 +168,7 @@ TEST_F(HeadlessFrame, ParticleIsABlendedQuadFacingTheCamera) {
   emitter.setMaterial(RefPtr<Material>(new Material(1)));
   emitter.update(1.0);
   ASSERT_EQ(emitter.liveCount(), 1);
-  Scene scene;
-  renderer->beginFrame();
-  renderer->renderScene(scene);
-  renderer->drawParticles(emitter);
-  device->endScene();
-  int w = 0, h = 0;
-  ASSERT_EQ(device->readFrame(pixels, w, h), D3D_OK);
-  device->present();
+  ASSERT_NO_FATAL_FAILURE(drawParticlesAlone(*renderer, *device, emitter, pixels));
   // Half size 1 at distance 5 spans a fifth of the half-width: ±6.4 pixels around the centre.
   expectNear(at(32, 24), 25, 153, 25, 4, "inside the particle");
   expectNear(at(32 + 10, 24), 51, 51, 51, 2, "beside the particle");
@@ -184,18 +191,8 @@ TEST_F(HeadlessFrame, ParticlesAfterAReflectiveDrawLookAsWhenDrawnAlone) {
   emitter.update(1.0);
   ASSERT_EQ(emitter.liveCount(), 1);
 
-  Scene empty;
-  auto drawParticles = [&](std::vector<std::uint8_t>& frame) {
-    renderer->beginFrame();
-    renderer->renderScene(empty);
-    renderer->drawParticles(emitter);
-    device->endScene();
-    int w = 0, h = 0;
-    ASSERT_EQ(device->readFrame(frame, w, h), D3D_OK);
-    device->present();
-  };
   std::vector<std::uint8_t> alone;
-  ASSERT_NO_FATAL_FAILURE(drawParticles(alone));
+  ASSERT_NO_FATAL_FAILURE(drawParticlesAlone(*renderer, *device, emitter, alone));
   // The particle shows all four texels.
   pixels = alone;
   expectNear(at(26, 18), 255, 0, 0, 3, "particle, top left texel");
@@ -211,7 +208,7 @@ TEST_F(HeadlessFrame, ParticlesAfterAReflectiveDrawLookAsWhenDrawnAlone) {
   draw(reflective);
 
   std::vector<std::uint8_t> after;
-  ASSERT_NO_FATAL_FAILURE(drawParticles(after));
+  ASSERT_NO_FATAL_FAILURE(drawParticlesAlone(*renderer, *device, emitter, after));
   int differing = 0;
   for (std::size_t i = 0; i < alone.size(); ++i) differing += alone[i] != after[i];
   EXPECT_EQ(differing, 0) << "the particles after the reflective draw differ from the particles alone";
