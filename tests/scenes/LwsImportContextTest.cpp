@@ -10,10 +10,7 @@
 #include "engine/Renderer.h"
 #include "engine/SceneNode.h"
 #include "foundation/GameClock.h"
-#include "foundation/InputSource.h"
-#include "foundation/Keyboard.h"
 #include "foundation/LogCapture.h"
-#include "foundation/Mouse.h"
 #include "foundation/ScriptedInputSource.h"
 #include "foundation/Timer.h"
 #include "foundation/VariableTable.h"
@@ -43,17 +40,14 @@ class TestInput : public ScriptedInputSource {
   }
 };
 
-// Frames of 20 ms as the application runs them: the clocks tick, the devices are polled, then
+// Frames of 10 ms as the application runs them: the clocks tick, the devices are polled, then
 // the context updates. The data folder holds the default scene's path with a small scene in it.
-class LwsImportContextTest : public ::testing::Test {
+class LwsImportContextTest : public testsupport::InputFrames {
  protected:
+  LwsImportContextTest() : InputFrames(input) {}
   void SetUp() override {
-    Timer::instance().reset();
-    Timer::instance().setFixedStep(20.0);
+    InputFrames::SetUp();
     GameClock::instance().reset();
-    Keyboard::instance().reset();
-    Mouse::instance().reset();
-    InputSource::install(&input);
     data.write("animations/sailjump/tri.obj", kTriangle);
     data.write("animations/sailjump/sails_jump.lws", slideScene("tri.obj", 4.0));
     data.write("other/tri.obj", kTriangle);
@@ -65,18 +59,12 @@ class LwsImportContextTest : public ::testing::Test {
   void TearDown() override {
     ObjectLoader::instance() = nullptr;
     VariableTable::instance().set(Variable("data", previousData));
-    InputSource::install(nullptr);
-    Keyboard::instance().reset();
-    Mouse::instance().reset();
     GameClock::instance().reset();
-    Timer::instance().setFixedStep(0.0);
-    Timer::instance().reset();
+    InputFrames::TearDown();
   }
   void frame() {
-    Timer::instance().tick();
+    nextFrame();
     GameClock::instance().tick();
-    Mouse::instance().poll();
-    Keyboard::instance().poll();
     context.update();
   }
   // Runs frames up to and including the given frame number; returns the GameClock's advance in
@@ -120,7 +108,7 @@ TEST_F(LwsImportContextTest, StartsWithTheDefaultSceneFramedAndPlaying) {
   EXPECT_NEAR(eye.translation().x, sphere.x + 2.0f, 1e-5f);
 
   // 500 ms in, flat keys put it at 4 · h2(0.5) = 2.
-  runTo(25);
+  runTo(50);
   EXPECT_FLOAT_EQ(translationX(), 2.0f);
   // The light shines along the camera's view.
   const float* light = context.light().position();
@@ -135,13 +123,13 @@ TEST_F(LwsImportContextTest, SpacePausesAndResumesTheGameClock) {
   ASSERT_TRUE(input.loadText("2 key down SPACE\n3 key up SPACE\n5 key down SPACE\n6 key up SPACE\n"));
   const std::vector<double> advances = runTo(8);
   // Frame 2's update stops the clock; frame 5's starts it again, from frame 6 on.
-  const std::vector<double> expected = {20, 20, 0, 0, 0, 20, 20, 20};
+  const std::vector<double> expected = {10, 10, 0, 0, 0, 10, 10, 10};
   EXPECT_EQ(advances, expected);
   EXPECT_TRUE(context.isRunning());
   EXPECT_EQ(GameClock::instance().scale(), 1.0f);
-  // The boat stood still while paused: 100 ms of motion in 160 ms of frames.
+  // The triangle stood still while paused: 50 ms of motion in 80 ms of frames.
   EXPECT_EQ(context.animation().startTime(), 0.0);
-  EXPECT_NEAR(translationX(), 4.0f * (3 * 0.01f - 2 * 0.001f), 1e-5f);  // u = 0.1
+  EXPECT_NEAR(translationX(), 4.0f * (3 * 0.0025f - 2 * 0.000125f), 1e-5f);  // u = 0.05
 }
 
 TEST_F(LwsImportContextTest, SAndWSlowDownAndSpeedUpTheGameClock) {
@@ -149,21 +137,21 @@ TEST_F(LwsImportContextTest, SAndWSlowDownAndSpeedUpTheGameClock) {
   ASSERT_TRUE(input.loadText("2 key down S\n3 key up S\n5 key down W\n6 key up W\n8 key down W\n9 key up W\n"));
   const std::vector<double> advances = runTo(10);
   EXPECT_FLOAT_EQ(context.speed(), 0.6666667f * 1.5f * 1.5f);
-  EXPECT_DOUBLE_EQ(advances[2], 20.0 * 0.6666667f);                // frames 3 to 5
-  EXPECT_DOUBLE_EQ(advances[5], 20.0 * (0.6666667f * 1.5f));       // frames 6 to 8
-  EXPECT_DOUBLE_EQ(advances[8], 20.0 * (0.6666667f * 1.5f * 1.5f));  // frames 9 and 10
+  EXPECT_DOUBLE_EQ(advances[2], 10.0 * 0.6666667f);                // frames 3 to 5
+  EXPECT_DOUBLE_EQ(advances[5], 10.0 * (0.6666667f * 1.5f));       // frames 6 to 8
+  EXPECT_DOUBLE_EQ(advances[8], 10.0 * (0.6666667f * 1.5f * 1.5f));  // frames 9 and 10
   EXPECT_FLOAT_EQ(GameClock::instance().scale(), context.speed());
 }
 
 TEST_F(LwsImportContextTest, HeldKeysRepeatAndTheSpeedStaysInItsRange) {
   context.init();
-  // S held for 800 ms: a press at once, one 500 ms later, then one every 50 ms (each after a
-  // frame without it): frames 20, 46, 49, 52, 55 and 58.
-  ASSERT_TRUE(input.loadText("20 key down S\n60 key up S\n100 key down W\n700 key up W\n"));
-  runTo(60);
+  // S held for 720 ms: a press at once, one 500 ms later, then one every 50 ms (each after a
+  // frame without it): frames 20, 71, 76, 81, 86 and 91.
+  ASSERT_TRUE(input.loadText("20 key down S\n92 key up S\n120 key down W\n1400 key up W\n"));
+  runTo(92);
   EXPECT_NEAR(context.speed(), std::pow(0.6666667f, 6), 1e-6f);
-  // W held for twelve seconds would multiply it by 1.5 about 190 times.
-  runTo(710);
+  // W held for 12.8 seconds would multiply it by 1.5 about 250 times.
+  runTo(1410);
   EXPECT_EQ(context.speed(), LwsImportContext::kMaxSpeed);
   EXPECT_EQ(GameClock::instance().scale(), LwsImportContext::kMaxSpeed);
   EXPECT_TRUE(std::isfinite(GameClock::instance().time()));
@@ -180,7 +168,7 @@ TEST_F(LwsImportContextTest, SpeedChangedWhilePausedIsPlayedOnResume) {
   const std::vector<double> advances = runTo(9);
   EXPECT_EQ(advances[0], 0.0);   // frame 6
   EXPECT_EQ(advances[1], 0.0);   // frame 7, whose update resumes
-  EXPECT_EQ(advances[2], 30.0);  // frame 8
+  EXPECT_EQ(advances[2], 15.0);  // frame 8
   EXPECT_TRUE(context.isRunning());
   EXPECT_EQ(GameClock::instance().scale(), 1.5f);
 }
@@ -198,7 +186,7 @@ TEST_F(LwsImportContextTest, AFileThatGivesNoModelChangesNothing) {
   EXPECT_EQ(context.model(), before);
   EXPECT_EQ(context.scene(), sceneBefore);
   EXPECT_EQ(log.messages().size(), 3u) << log.text();
-  runTo(25);
+  runTo(50);
   EXPECT_FLOAT_EQ(translationX(), 2.0f);
 }
 
@@ -225,7 +213,7 @@ class LwsImportDialogTest : public LwsImportContextTest {
     }
     LwsImportContextTest::TearDown();
   }
-  // Presses O at frame 2, then runs frames (20 ms of game time each, a few ms of real time) until
+  // Presses O at frame 2, then runs frames (10 ms of game time each, a few ms of real time) until
   // the dialog has ended.
   void chooseWithO() {
     ASSERT_TRUE(input.loadText("2 key down O\n3 key up O\n"));
