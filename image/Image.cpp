@@ -5,8 +5,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <istream>
 #include <vector>
@@ -14,7 +16,7 @@
 #include "foundation/FileResolver.h"
 #include "foundation/Logger.h"
 #include "foundation/ZipInputStream.h"
-#include "image/ImageProbe.h"
+#include "image/ImageDecoder.h"
 #include "image/NormalMap.h"
 
 namespace {
@@ -58,8 +60,14 @@ void clearLibraryErrors() {
   }
 }
 
-void logNotFound(const std::string& label) {
+// The fixed "not found." line, then, unless the file is simply not there, one line with the reason.
+void logFailure(const std::string& label, ImageFailure failure, const std::string& detail) {
   Logger::instance().line(2) << "\"" << label << "\" not found." << std::endl;
+  if (failure == ImageFailure::kMissing) return;
+  std::ostream& line = Logger::instance().line(2);
+  line << "\"" << label << "\": " << imageFailureText(failure);
+  if (!detail.empty()) line << " (" << detail << ")";
+  line << std::endl;
 }
 
 std::uint32_t bitsForFormat(std::uint32_t format) {
@@ -116,14 +124,33 @@ Image::Image(std::uint32_t width, std::uint32_t height, std::uint32_t format, co
 
 Image::Image(const std::string& path) {
   initialiseLibrary();
-  std::ifstream file;
-  std::vector<unsigned char> bytes;
-  if (openInputFile(file, path, std::ios::binary)) readUpTo(file, kMaxEncodedBytes, bytes);
-  if (bytes.empty()) {
-    logNotFound(path);
+  const std::string resolved = resolveFilePath(path);
+  std::error_code error;
+  const auto status = std::filesystem::status(resolved, error);
+  if (!std::filesystem::exists(status)) {
+    logFailure(path, ImageFailure::kMissing, "");
     return;
   }
-  decode(bytes.data(), bytes.size(), path, ilTypeFromExt(path.c_str()));
+  if (std::filesystem::is_directory(status)) {
+    logFailure(path, ImageFailure::kUnreadable, "a directory");
+    return;
+  }
+  std::ifstream file(resolved, std::ios::binary);
+  if (!file.is_open()) {
+    logFailure(path, ImageFailure::kUnreadable, std::strerror(errno));
+    return;
+  }
+  std::vector<unsigned char> bytes;
+  readUpTo(file, kMaxEncodedBytes + 1, bytes);
+  if (file.bad()) {
+    logFailure(path, ImageFailure::kUnreadable, "read error");
+  } else if (bytes.size() > kMaxEncodedBytes) {
+    logFailure(path, ImageFailure::kTooLarge, "more than " + std::to_string(kMaxEncodedBytes) + " bytes");
+  } else if (bytes.empty()) {
+    logFailure(path, ImageFailure::kTruncated, "the file is empty");
+  } else {
+    decode(bytes.data(), bytes.size(), path);
+  }
 }
 
 Image::Image(ZipArchive& archive, const std::string& memberName) {
@@ -133,12 +160,27 @@ Image::Image(ZipArchive& archive, const std::string& memberName) {
   const int size = stream.memberSize();
   if (size < 0) return;
   if (static_cast<std::size_t>(size) > kMaxEncodedBytes) {
-    logNotFound(memberName);
+    logFailure(memberName, ImageFailure::kTooLarge, std::to_string(size) + " bytes");
     return;
   }
   std::vector<unsigned char> bytes;
   readUpTo(stream, static_cast<std::size_t>(size), bytes);
-  decode(bytes.data(), bytes.size(), memberName, IL_TYPE_UNKNOWN);
+  if (bytes.size() < static_cast<std::size_t>(size)) {
+    // The archive's data ended or failed its check before the member's stated size.
+    logFailure(memberName, ImageFailure::kTruncated,
+               "the archive gave " + std::to_string(bytes.size()) + " of " + std::to_string(size) + " bytes");
+    return;
+  }
+  decode(bytes.data(), bytes.size(), memberName);
+}
+
+Image::Image(const unsigned char* bytes, std::size_t size, const std::string& label) {
+  initialiseLibrary();
+  if (size > kMaxEncodedBytes) {
+    logFailure(label, ImageFailure::kTooLarge, std::to_string(size) + " bytes");
+    return;
+  }
+  decode(bytes, size, label);
 }
 
 Image::Image(const Image& other)
@@ -160,33 +202,25 @@ Image::~Image() {
   if (name != 0) ilDeleteImages(1, &name);
 }
 
-void Image::decode(const unsigned char* bytes, std::size_t size, const std::string& label,
-                   std::uint32_t typeHint) {
-  const ImageExtent extent = probeImageExtent(bytes, size, label);
-  if (extent.known && !withinLimit(extent.width, extent.height)) {
-    logNotFound(label);
+void Image::decode(const unsigned char* bytes, std::size_t size, const std::string& label) {
+  const DecodedImage decoded = decodeImage(bytes, size, label, kMaxDimension);
+  if (!decoded.ok()) {
+    logFailure(label, decoded.failure, decoded.detail);
     return;
   }
   ilGenImages(1, &name);
   ilBindImage(name);
-  bool loaded = false;
-  if (typeHint != IL_TYPE_UNKNOWN) loaded = ilLoadL(typeHint, bytes, static_cast<ILuint>(size)) == IL_TRUE;
-  if (!loaded) {
-    clearLibraryErrors();
-    loaded = ilLoadL(IL_TYPE_UNKNOWN, bytes, static_cast<ILuint>(size)) == IL_TRUE;
-  }
-  if (loaded && ilGetInteger(IL_IMAGE_TYPE) != IL_UNSIGNED_BYTE) {
-    loaded = ilConvertImage(static_cast<ILenum>(ilGetInteger(IL_IMAGE_FORMAT)), IL_UNSIGNED_BYTE) == IL_TRUE;
-  }
-  if (loaded) {
-    readFields();
-    loaded = widthPixels > 0 && heightPixels > 0 && withinLimit(widthPixels, heightPixels);
-  }
-  if (!loaded) {
+  if (ilTexImage(decoded.width, decoded.height, 1, static_cast<ILubyte>(decoded.bytesPerPixel), decoded.format,
+                 IL_UNSIGNED_BYTE, const_cast<std::uint8_t*>(decoded.pixels.data())) != IL_TRUE) {
     clearLibraryErrors();
     clear();
-    logNotFound(label);
+    logFailure(label, ImageFailure::kTooLarge, "no memory for " + std::to_string(decoded.width) + " x " +
+                                                  std::to_string(decoded.height) + " pixels");
+    return;
   }
+  // Saving honours the origin: the rows stay in the file's order and are written back the same way.
+  ilRegisterOrigin(decoded.topRowFirst ? IL_ORIGIN_UPPER_LEFT : IL_ORIGIN_LOWER_LEFT);
+  readFields();
 }
 
 void Image::readFields() {

@@ -29,9 +29,10 @@ constexpr std::uint32_t kTga = 0x042D;
 }  // namespace ImageFileType
 
 // A picture in main memory, held by the DevIL image library: 8-bit channels, rows tightly packed
-// in the order the library keeps them (TGA and BMP files bottom row first, JPEG and PNG top row
-// first; created images are taken as bottom row first when saved). Every operation binds this
-// image first, so no binding is assumed to survive between calls.
+// in the order the file stores them (TGA and BMP files bottom row first, JPEG and PNG top row
+// first; created images are taken as bottom row first when saved). Files are decoded by
+// ImageDecoder (TGA, BMP, JPEG and PNG only), never by DevIL's own readers. Every operation binds
+// this image first, so no binding is assumed to survive between calls.
 //
 // An empty image (nothing loaded) has name 0 and all fields 0; every operation on it is harmless.
 class Image : public RefCounted {
@@ -45,12 +46,17 @@ class Image : public RefCounted {
   // bitsPerPixel follows the format: luminance 8, RGB and BGR 24, anything else 32.
   // Logs "Image creation failed" and stays empty when the library refuses.
   Image(std::uint32_t width, std::uint32_t height, std::uint32_t format, const void* data);
-  // Decodes a file, the decoder chosen by the library. Failure logs "\"<path>\" not found." and
-  // leaves the image empty.
+  // Decodes a file, the format recognised from its bytes. Failure leaves the image empty and logs
+  // "\"<path>\" not found."; when the file exists, a second line gives the reason:
+  // "\"<path>\": unreadable", "too large", "cannot decode" or "truncated", with details.
   explicit Image(const std::string& path);
-  // Decodes a member of an archive. A missing or unreadable member leaves the image empty without a
-  // message; an undecodable one logs the same line as a file, with the member name.
+  // Decodes a member of an archive. A missing member (or a closed archive) leaves the image empty
+  // without a message; one that cannot be read whole or decoded logs the same lines as a file, with
+  // the member name.
   Image(ZipArchive& archive, const std::string& memberName);
+  // Decodes bytes held in memory; label names them in log lines and its extension hints the format
+  // of signature-less data (".tga").
+  Image(const unsigned char* bytes, std::size_t size, const std::string& label);
   // A deep copy with the source's format.
   Image(const Image& other);
   Image& operator=(const Image&) = delete;
@@ -91,8 +97,7 @@ class Image : public RefCounted {
 
  private:
   bool bind() const;
-  void decode(const unsigned char* bytes, std::size_t size, const std::string& label,
-              std::uint32_t typeHint);
+  void decode(const unsigned char* bytes, std::size_t size, const std::string& label);
   void readFields();
   void clear();
   void rgbToHls();

@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev libx11-dev libepoxy-dev libegl-dev libegl-mesa0 libgl1-mesa-dri libgbm1
   libfreetype-dev libfontconfig-dev fonts-liberation2
-  libdevil-dev libminizip-dev zlib1g-dev libfftw3-dev libassimp-dev
+  libdevil-dev libpng-dev libjpeg-dev libstb-dev libminizip-dev zlib1g-dev libfftw3-dev libassimp-dev
   xvfb xauth zenity
 )
 if [ "${1:-}" = "--fuzz" ]; then

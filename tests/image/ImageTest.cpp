@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -150,35 +152,85 @@ TEST(ImageTest, JpegKeepsItsTopRowFirst) {
   expectNear(pixelAt(image, 4, 13), 255, 0, 0, 12, "bottom rows");
 }
 
-TEST(ImageTest, FailedFileLoadIsEmptyAndLogsThePathInQuotes) {
-  const std::string garbage = testfiles::scratchPath("garbage.tga");
-  testfiles::writeFile(garbage, testfiles::toBytes("not an image at all, just text"));
-  const std::string emptyFile = testfiles::scratchPath("zero.bmp");
-  testfiles::writeFile(emptyFile, {});
-  for (const std::string& path : {testfiles::scratchPath("missing.tga"), garbage, emptyFile}) {
-    Image image(path);
-    expectEmpty(image);
-    EXPECT_TRUE(endsWith(logLines().back(), "\"" + path + "\" not found.")) << logLines().back();
-    EXPECT_EQ(logLines().back().rfind("ERROR", 0), 0u);
-  }
+// The log lines written since `before` lines were there.
+std::vector<std::string> linesSince(std::size_t before) {
+  const std::vector<std::string> lines = logLines();
+  return std::vector<std::string>(lines.begin() + static_cast<std::ptrdiff_t>(std::min(before, lines.size())), lines.end());
 }
 
-TEST(ImageTest, AbsurdDimensionsAreRefusedBeforeDecoding) {
+TEST(ImageTest, MissingFileLogsOnlyTheNotFoundLine) {
+  const std::string path = testfiles::scratchPath("missing.tga");
+  const std::size_t before = logLines().size();
+  Image image(path);
+  expectEmpty(image);
+  const std::vector<std::string> lines = linesSince(before);
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0].rfind("ERROR", 0), 0u);
+  EXPECT_TRUE(endsWith(lines[0], "\"" + path + "\" not found.")) << lines[0];
+}
+
+// A file that is there but cannot be used: the fixed "not found." line, then one line that names
+// the file again with the reason.
+TEST(ImageTest, FileThatCannotBeUsedLogsNotFoundAndTheReason) {
   Bytes hugeBmp = testfiles::bmp24(1, 1, {1, 2, 3});
   testfiles::putLittle32(hugeBmp, 18, 40000);
   testfiles::putLittle32(hugeBmp, 22, 40000);
-  const std::vector<std::pair<std::string, Bytes>> files = {
-      {"wide.tga", concat(tgaHeader(2, 60000, 60000, 32), {1, 2, 3, 4})},
-      {"tall.tga", concat(tgaHeader(2, 1, Image::kMaxDimension + 1, 24), {1, 2, 3})},
-      {"huge.bmp", hugeBmp},
+  const Bytes tga = uncompressedTga();
+  const Bytes bmp = testfiles::bmp24(3, 2, kBmpRows);
+  const Bytes rle = rleTga();
+  Bytes png;
+  Bytes jpeg;
+  {
+    const std::string pngPath = testfiles::scratchPath("whole.png");
+    ASSERT_TRUE(redOverBlue()->savePng(pngPath));
+    png = testfiles::readFile(pngPath);
+    const std::string jpegPath = testfiles::scratchPath("whole.jpg");
+    ASSERT_TRUE(redOverBlue()->save(ImageFileType::kJpg, jpegPath));
+    jpeg = testfiles::readFile(jpegPath);
+  }
+  const auto cut = [](const Bytes& bytes, std::size_t keep) { return Bytes(bytes.begin(), bytes.begin() + keep); };
+  struct Case {
+    std::string file;
+    Bytes contents;
+    std::string reason;
   };
-  for (const auto& [name, bytes] : files) {
-    const std::string path = testfiles::scratchPath(name);
-    testfiles::writeFile(path, bytes);
+  const std::vector<Case> cases = {
+      {"garbage.tga", testfiles::toBytes("not an image at all, just text"), "cannot decode"},
+      {"garbage.jpg", Bytes(64, 0x5A), "cannot decode"},
+      {"zero.bmp", {}, "truncated"},
+      {"header.tga", cut(tga, 10), "truncated"},
+      {"half.tga", cut(tga, tga.size() - 3), "truncated"},
+      {"runs.tga", cut(rle, rle.size() - 4), "truncated"},
+      {"half.bmp", cut(bmp, bmp.size() - 6), "truncated"},
+      {"half.png", cut(png, png.size() / 2), "truncated"},
+      {"half.jpg", cut(jpeg, jpeg.size() / 2), "truncated"},
+      {"wide.tga", concat(tgaHeader(2, 60000, 60000, 32), {1, 2, 3, 4}), "too large"},
+      {"tall.tga", concat(tgaHeader(2, 1, Image::kMaxDimension + 1, 24), {1, 2, 3}), "too large"},
+      {"huge.bmp", hugeBmp, "too large"},
+  };
+  for (const Case& c : cases) {
+    const std::string path = testfiles::scratchPath(c.file);
+    testfiles::writeFile(path, c.contents);
+    const std::size_t before = logLines().size();
     Image image(path);
     expectEmpty(image);
-    EXPECT_TRUE(endsWith(logLines().back(), "\"" + path + "\" not found.")) << name;
+    const std::vector<std::string> lines = linesSince(before);
+    ASSERT_EQ(lines.size(), 2u) << c.file;
+    EXPECT_TRUE(endsWith(lines[0], "\"" + path + "\" not found.")) << lines[0];
+    EXPECT_EQ(lines[1].rfind("ERROR", 0), 0u) << lines[1];
+    EXPECT_NE(lines[1].find("\"" + path + "\": " + c.reason), std::string::npos) << c.file << ": " << lines[1];
   }
+}
+
+TEST(ImageTest, DirectoryInPlaceOfAFileIsUnreadable) {
+  const std::string path = testfiles::scratchPath("folder.tga");
+  std::filesystem::create_directories(path);
+  const std::size_t before = logLines().size();
+  Image image(path);
+  expectEmpty(image);
+  const std::vector<std::string> lines = linesSince(before);
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_NE(lines[1].find("\"" + path + "\": unreadable"), std::string::npos) << lines[1];
 }
 
 TEST(ImageTest, LoadsArchiveMembersByContent) {
@@ -225,9 +277,13 @@ TEST(ImageTest, UndecodableMemberLogsTheMemberName) {
   ASSERT_TRUE(testfiles::writeZip(archivePath, {{"skins/broken.tga", testfiles::toBytes("rubbish")},
                                                 {"skins/ok.tga", uncompressedTga()}}));
   ZipArchive archive(archivePath);
+  const std::size_t before = logLines().size();
   Image broken(archive, "skins/broken.tga");
   expectEmpty(broken);
-  EXPECT_TRUE(endsWith(logLines().back(), "\"skins/broken.tga\" not found."));
+  const std::vector<std::string> lines = linesSince(before);
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_TRUE(endsWith(lines[0], "\"skins/broken.tga\" not found.")) << lines[0];
+  EXPECT_NE(lines[1].find("\"skins/broken.tga\": truncated"), std::string::npos) << lines[1];
   Image next(archive, "skins/ok.tga");  // the member was closed again
   EXPECT_EQ(pixelBytes(next), kTgaPixels);
 }

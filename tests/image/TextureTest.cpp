@@ -133,13 +133,21 @@ TEST_F(TextureTest, LuminanceImageBecomesThirtyTwoBits) {
   EXPECT_EQ(device->contents(texture->deviceTexture()), (Bytes{9, 9, 9, 255, 200, 200, 200, 255}));
 }
 
-TEST_F(TextureTest, MissingPictureBecomesAMagentaPlaceholder) {
+TEST_F(TextureTest, MissingOrDamagedPictureBecomesAMagentaPlaceholder) {
   const std::string missing = testfiles::scratchPath("no_such_texture.tga");
   RefPtr<Texture> fromFile(new Texture(missing, *device, kTag));
   Image empty;
   RefPtr<Texture> fromEmpty(new Texture(&empty, "empty", *device, kTag));
   RefPtr<Texture> fromNull(new Texture(nullptr, "null", *device, kTag));
-  for (Texture* texture : {fromFile.get(), fromEmpty.get(), fromNull.get()}) {
+  // A TGA cut inside its pixels once loaded as a blank picture, with no message.
+  const Bytes whole = testfiles::tga2x2();
+  RefPtr<Texture> truncated(new Texture(writeScratch("cut.tga", Bytes(whole.begin(), whole.end() - 5)), *device, kTag));
+  const std::vector<std::string> lines = imagetest::logLines();
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_TRUE(imagetest::endsWith(lines[lines.size() - 2], "cut.tga\" not found.")) << lines[lines.size() - 2];
+  EXPECT_NE(lines.back().find("cut.tga\": truncated"), std::string::npos) << lines.back();
+  RefPtr<Texture> garbage(new Texture(writeScratch("garbage.bmp", Bytes(300, 'B')), *device, kTag));
+  for (Texture* texture : {fromFile.get(), fromEmpty.get(), fromNull.get(), truncated.get(), garbage.get()}) {
     ASSERT_NE(texture->deviceTexture(), nullptr) << texture->name();
     EXPECT_FALSE(texture->hasAlpha());
     EXPECT_EQ(texture->deviceTexture()->width(), 1u);
