@@ -51,12 +51,13 @@ function(testbed_benchmarks)
 endfunction()
 
 # testbed_fuzzer(NAME <fuzz_name> DEPS <targets...>): a libFuzzer target built from <Name>.cpp
-# files of the calling folder listed in SOURCES. Its seed corpus is written by
-# `generate_data --fuzz-corpus DIR` into DIR/<fuzz_name>/.
+# files of the calling folder listed in SOURCES, and part of the `fuzzers` target. Its seed corpus
+# is written by `generate_data --fuzz-corpus DIR` into DIR/<fuzz_name>/.
 function(testbed_fuzzer)
   cmake_parse_arguments(ARG "" "NAME" "SOURCES;DEPS" ${ARGN})
   add_executable(${ARG_NAME} ${ARG_SOURCES})
   target_compile_options(${ARG_NAME} PRIVATE -Wall -Wextra)
   target_link_libraries(${ARG_NAME} PRIVATE ${ARG_DEPS})
   target_link_options(${ARG_NAME} PRIVATE -fsanitize=fuzzer)
+  add_dependencies(fuzzers ${ARG_NAME})
 endfunction()

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang, ASan and UBSan into build-fuzz/ (or $FUZZ_BUILD_DIR),
-# writes their seed corpora with the data generator and runs each target over its corpus.
+# writes their seed corpora with the data generator and runs each target over its corpus, the
+# seeds and the inputs of earlier findings kept in fuzz/regressions/<target>/.
 #   bash scripts/fuzz.sh [--runs N | --seconds S] [TARGET...]
-# Default: 30 seconds per target. Findings are saved in build-fuzz/findings/<target>/; the script
-# prints one summary line per target and exits 1 when any target found a fault.
+# Default: 30 seconds per target. An input that takes more than 10 seconds counts as a finding.
+# Findings are saved in build-fuzz/findings/<target>/; the script prints one summary line per
+# target and exits 1 when any target found a fault.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${FUZZ_BUILD_DIR:-$root/build-fuzz}"
@@ -21,7 +23,7 @@ done
 bash "$root/scripts/setup.sh" --fuzz
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DTESTBED_FUZZ=ON > /dev/null
-cmake --build "$build" --parallel "$(nproc)"
+cmake --build "$build" --parallel "$(nproc)" --target fuzzers generate_data
 
 seeds="$build/corpus-seeds"
 rm -rf "$seeds"
@@ -44,8 +46,10 @@ for target in "${targets[@]}"; do
   log="$work/fuzz.log"
   status=0
   # The work folder is the working directory, so "GameEngine.log" and temporary files land there.
-  (cd "$work" && "$build/fuzz/$target" "$limit" -artifact_prefix="$findings/" -print_final_stats=1 \
-     "$corpus" "$seeds/$target" > "$log" 2>&1) || status=$?
+  inputs=("$corpus" "$seeds/$target")
+  [ -d "$root/fuzz/regressions/$target" ] && inputs+=("$root/fuzz/regressions/$target")
+  (cd "$work" && "$build/fuzz/$target" "$limit" -timeout=10 -artifact_prefix="$findings/" \
+     -print_final_stats=1 "${inputs[@]}" > "$log" 2>&1) || status=$?
   runs="$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' || true)"
   cov="$(grep -o 'cov: [0-9]*' "$log" | tail -1 | grep -o '[0-9]*' || true)"
   if [ "$status" -ne 0 ]; then

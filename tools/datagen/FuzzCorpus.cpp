@@ -1,18 +1,21 @@
 #include "tools/datagen/FuzzCorpus.h"
 
-#include "tools/datagen/Md3Writer.h"
-#include "tools/datagen/ObjWriter.h"
-#include "tools/datagen/PlayerModelBuilder.h"
-#include "tools/datagen/SampleModels.h"
-#include "tools/datagen/XFileWriter.h"
-
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "tools/datagen/DataSet.h"
+#include "tools/datagen/ImageFiles.h"
 #include "tools/datagen/LwsWriter.h"
+#include "tools/datagen/Md3Writer.h"
+#include "tools/datagen/ObjWriter.h"
+#include "tools/datagen/Picture.h"
+#include "tools/datagen/Pk3Writer.h"
+#include "tools/datagen/PlayerModelBuilder.h"
 #include "tools/datagen/SampleModels.h"
+#include "tools/datagen/XFileWriter.h"
 
 namespace {
 
@@ -126,6 +129,76 @@ bool writeLwsSeeds(const std::filesystem::path& folder) {
     return ok;
 }
 
+bool writeSettingsSeeds(const std::filesystem::path& folder) {
+    const std::vector<std::pair<std::string, std::string>> seeds = {
+        {"Test.set", DataSet::settingsText()},
+        {"odd.set", "// remark\r\n\tset windowName  two  blanks\r\nset resolutionX 1e3 // inert\n"
+                    "set resolutionY\nset\n   \t\nSet data x\nunknown words here\nset q3a q3a/"},
+    };
+    bool ok = true;
+    for (const auto& [name, text] : seeds) ok = writeSeed(folder, name, text) && ok;
+    return ok;
+}
+
+// A small picture with a gradient, so that every channel and row differs.
+Picture gradient(int width, int height, int channels) {
+    Picture picture(width, height, channels);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            picture.set(x, y, float(x) / width, float(y) / height, 0.5f, float(x + y) / (width + height));
+        }
+    }
+    return picture;
+}
+
+std::string asText(const std::vector<uint8_t>& bytes) { return std::string(bytes.begin(), bytes.end()); }
+
+// Run-length TGA (type 10) of the given 24-bit uncompressed one: one run packet, then raw packets.
+std::vector<uint8_t> runLengthTga(const std::vector<uint8_t>& plain, int pixels) {
+    std::vector<uint8_t> out(plain.begin(), plain.begin() + 18);
+    out[2] = 10;
+    const uint8_t* p = plain.data() + 18;
+    out.push_back(0x80 | 3);  // four copies of the first pixel
+    out.insert(out.end(), p, p + 3);
+    for (int i = 4; i < pixels; i += 4) {
+        const int count = std::min(4, pixels - i);
+        out.push_back(static_cast<uint8_t>(count - 1));
+        out.insert(out.end(), p + 3 * i, p + 3 * (i + count));
+    }
+    return out;
+}
+
+bool writeImageSeeds(const std::filesystem::path& folder) {
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    const Picture rgb = gradient(8, 6, 3);
+    const std::vector<uint8_t> tga24 = ImageFiles::encodeTga(rgb);
+    bool ok = writeSeed(folder, "rgb.tga", asText(tga24));
+    ok = writeSeed(folder, "rgba.tga", asText(ImageFiles::encodeTga(gradient(5, 4, 4)))) && ok;
+    ok = writeSeed(folder, "grey.tga", asText(ImageFiles::encodeTga(gradient(7, 3, 1)))) && ok;
+    ok = writeSeed(folder, "runs.tga", asText(runLengthTga(tga24, 8 * 6))) && ok;
+    ok = writeSeed(folder, "rgb.bmp", asText(ImageFiles::encodeBmp(gradient(5, 3, 3)))) && ok;
+    ok = ImageFiles::saveJpg(gradient(16, 8, 3), (folder / "rgb.jpg").string()) && ok;
+    ok = ImageFiles::savePng(gradient(6, 5, 3), (folder / "rgb.png").string()) && ok;
+    ok = ImageFiles::savePng(gradient(4, 4, 4), (folder / "rgba.png").string()) && ok;
+    return ok;
+}
+
+// Archives as the game data holds them: a text member with CR LF line ends, a binary member, an
+// empty one and a picture, in a folder structure.
+bool writeZipSeeds(const std::filesystem::path& folder) {
+    Pk3Writer game;
+    game.add("models/players/seed/animation.cfg", std::string("sex m\r\n0 30 0 20 // BOTH_DEATH1\r\n"));
+    std::vector<uint8_t> binary(300);
+    for (size_t i = 0; i < binary.size(); ++i) binary[i] = static_cast<uint8_t>(i * 7);
+    game.add("models/players/seed/head.md3", binary);
+    game.add("models/players/seed/empty.skin", std::string());
+    game.add("models/players/seed/head.tga", ImageFiles::encodeTga(gradient(4, 4, 3)));
+    Pk3Writer single;
+    single.add("a.txt", std::string("a\r\nb\r\n"));
+    return game.write((folder / "game.pk3").string()) && single.write((folder / "single.pk3").string());
+}
+
 // The crate and the robot as the data set has them (every corner form, triangles and quads) and a
 // boat part.
 bool writeObjSeeds(const std::filesystem::path& folder) {
@@ -167,5 +240,8 @@ bool FuzzCorpus::write(const std::string& directory) {
     ok = writeObjSeeds(root / "fuzz_obj") && ok;
     ok = writeMtlSeeds(root / "fuzz_mtl") && ok;
     ok = writeXFileSeeds(root / "fuzz_xfile") && ok;
+    ok = writeSettingsSeeds(root / "fuzz_settings") && ok;
+    ok = writeZipSeeds(root / "fuzz_zip") && ok;
+    ok = writeImageSeeds(root / "fuzz_image") && ok;
     return ok;
 }
