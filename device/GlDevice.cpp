@@ -1,6 +1,8 @@
 #include "device/GlDevice.h"
 
+#include <dlfcn.h>
 #include <epoxy/gl.h>
+#include <link.h>
 
 #include <algorithm>
 #include <cmath>
@@ -99,6 +101,29 @@ bool isDepthFormatSupported(std::uint32_t format) {
          format == D3DFMT_D32;
 }
 
+// Mesa loads its driver ("..._dri.so") when a display is opened and unloads it when the display
+// closes (the last headless device, or the window going). What the driver allocated once on
+// loading then stays behind with nothing pointing to it, and the next device loads it, and its
+// LLVM, again. Marking the loaded driver as never to be unloaded keeps it, and what it allocated,
+// for the life of the process.
+void keepGraphicsDriverLoaded() {
+  static bool kept = false;
+  if (kept) return;
+  dl_iterate_phdr(
+      [](dl_phdr_info* info, std::size_t, void*) {
+        const char* name = info->dlpi_name;
+        const std::size_t length = name ? std::strlen(name) : 0;
+        if (length > 7 && std::strcmp(name + length - 7, "_dri.so") == 0) {
+          if (void* handle = dlopen(name, RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE)) {
+            kept = true;
+            dlclose(handle);  // drops the reference just taken; the module stays
+          }
+        }
+        return 0;
+      },
+      nullptr);
+}
+
 }  // namespace
 
 // ---- Creation.
@@ -129,6 +154,7 @@ RefPtr<GlDevice> GlDevice::createForCurrentContext(int width, int height,
 }
 
 bool GlDevice::initialiseGl(bool useClipControl) {
+  keepGraphicsDriverLoaded();
   if (epoxy_gl_version() < 33) {
     Logger::instance().line(2) << "OpenGL 3.3 is not available" << std::endl;
     return false;

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 #include "foundation/Logger.h"
 #include "device/GlDevice.h"
@@ -17,10 +18,21 @@ namespace {
 constexpr int kFirstChar = 32;
 constexpr int kAtlasWidth = 512;
 
+// fontconfig keeps its configuration and font caches until FcFini, which is called once at exit,
+// after the last lookup, so that the program ends with nothing of it left allocated.
+bool fontconfigReady() {
+  static const bool ready = [] {
+    if (!FcInit()) return false;
+    std::atexit(FcFini);
+    return true;
+  }();
+  return ready;
+}
+
 // The path and face index fontconfig matches for a family name, empty when none.
 std::string matchFont(const std::string& family, int& index) {
   index = 0;
-  if (!FcInit()) return {};
+  if (!fontconfigReady()) return {};
   FcPattern* pattern = FcPatternCreate();
   FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
   FcPatternAddInteger(pattern, FC_WEIGHT, FC_WEIGHT_REGULAR);
