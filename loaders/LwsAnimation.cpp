@@ -1,6 +1,8 @@
 #include "loaders/LwsAnimation.h"
 
 #include <ostream>
+#include <unordered_map>
+#include <vector>
 
 #include "engine/SceneNode.h"
 #include "foundation/Logger.h"
@@ -15,14 +17,21 @@ void LwsAnimation::add(const std::string& nodeName, RefPtr<EnvelopeController> c
 }
 
 void LwsAnimation::attach(SceneNode* root) {
+  // The waiting entries by name, so that a large scene is not searched once per node.
+  std::unordered_map<std::string, std::vector<Entry*>> waiting;
+  for (Entry& entry : entryList) {
+    if (!entry.attached) waiting[entry.nodeName].push_back(&entry);
+  }
   for (SceneNode::PreOrderIterator it(root); !it.done(); it.next()) {
     SceneNode* node = it.current();
     debugOut() << "Attaching controllers to: " << node->name() << std::endl;
-    for (Entry& entry : entryList) {
-      if (entry.attached || entry.nodeName != node->name()) continue;
-      entry.controller->setNode(RefPtr<SceneNode>(node));
-      entry.attached = true;
+    const auto match = waiting.find(node->name());
+    if (match == waiting.end()) continue;
+    for (Entry* entry : match->second) {
+      entry->controller->setNode(RefPtr<SceneNode>(node));
+      entry->attached = true;
     }
+    waiting.erase(match);
   }
 }
 

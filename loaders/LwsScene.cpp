@@ -25,6 +25,8 @@ constexpr std::size_t kKeyValue = 0, kKeyTime = 1, kKeyIn = 6, kKeyOut = 7;
 constexpr std::uint32_t kObjectItemType = 1;
 constexpr int kItemTypeShift = 28;
 constexpr std::uint32_t kItemIndexMask = 0x0FFFFFFF;
+// How deep objects may hang below a parentless one.
+constexpr int kMaxDepth = 1000;
 // How many skipped things a log line names one by one.
 constexpr std::size_t kNamedProblems = 3;
 
@@ -337,10 +339,19 @@ class LwsReader {
            std::isfinite(key.outTangent);
   }
 
-  // Decides which parent links are made: only to another object that loaded, and never one that
-  // would close a loop (the tree walk would never end).
+  // Decides which parent links are made: only to another object that loaded, never one that would
+  // close a loop (the tree walk would never end), and none that would nest objects deeper than
+  // kMaxDepth (the node tree is walked recursively).
   void linkParents() {
     const int count = static_cast<int>(objects.size());
+    // Objects already joined by links share a set. An object not yet linked is the root of its
+    // tree, so a link to a parent in the same set would close a loop.
+    std::vector<int> set(count);
+    for (int i = 0; i < count; ++i) set[i] = i;
+    const auto find = [&set](int i) {
+      while (set[i] != i) i = set[i] = set[set[i]];
+      return i;
+    };
     for (int i = 0; i < count; ++i) {
       LwsScene::Object& object = objects[i];
       const int parent = object.parent;
@@ -352,21 +363,43 @@ class LwsReader {
         problems.add("parent links to objects that do not exist", who);
       } else if (!objects[parent].model) {
         problems.add("parent links to objects that did not load", who);
-      } else if (reaches(parent, i)) {
+      } else if (find(parent) == find(i)) {
         problems.add("parent links that loop back", who);
       } else {
         object.linkedParent = parent;
+        set[find(i)] = find(parent);
       }
     }
+    limitDepth();
   }
 
-  // True when from's chain of linked parents reaches target. The links made so far have no loop,
-  // so the walk ends.
-  bool reaches(int from, int target) const {
-    for (int k = from; k >= 0; k = objects[k].linkedParent) {
-      if (k == target) return true;
+  // Parents before children, each tree from its root; a link that would go deeper than kMaxDepth
+  // is dropped, which makes its object a root.
+  void limitDepth() {
+    const int count = static_cast<int>(objects.size());
+    std::vector<std::vector<int>> children(count);
+    std::vector<int> order;
+    for (int i = 0; i < count; ++i) {
+      const int parent = objects[i].linkedParent;
+      if (parent >= 0) {
+        children[parent].push_back(i);
+      } else {
+        order.push_back(i);
+      }
     }
-    return false;
+    std::vector<int> depth(count, 0);
+    for (std::size_t next = 0; next < order.size(); ++next) {
+      const int i = order[next];
+      for (int child : children[i]) {
+        depth[child] = depth[i] + 1;
+        if (depth[child] > kMaxDepth) {
+          objects[child].linkedParent = -1;
+          depth[child] = 0;
+          problems.add("parent links deeper than " + toString(kMaxDepth) + " levels", "object " + toString(child));
+        }
+        order.push_back(child);
+      }
+    }
   }
 
   std::istream& text;
@@ -404,14 +437,34 @@ void LwsScene::read(std::istream& text, const std::string& path, const LwsObject
 
 RefPtr<Model> LwsScene::createModel() {
   if (objectList.size() == 1) return objectList.front().model;
-  std::vector<SceneNode*> parentless;
-  for (Object& object : objectList) {
-    if (!object.model) continue;
-    if (object.linkedParent >= 0) {
-      objectList[object.linkedParent].model->node()->addChild(RefPtr<SceneNode>(object.model->node()));
-    } else {
-      parentless.push_back(object.model->node());
+  // Deepest objects first: each parent is still a root when its children join it, so adding a
+  // child never walks a long chain of ancestors. Siblings keep the scene's order.
+  const std::size_t count = objectList.size();
+  std::vector<int> depth(count, -1);
+  std::vector<std::size_t> chain;
+  for (std::size_t i = 0; i < count; ++i) {
+    std::size_t k = i;
+    while (depth[k] < 0 && objectList[k].linkedParent >= 0) {
+      chain.push_back(k);
+      k = static_cast<std::size_t>(objectList[k].linkedParent);
     }
+    if (depth[k] < 0) depth[k] = 0;
+    int d = depth[k];
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) depth[*it] = ++d;
+    chain.clear();
+  }
+  std::vector<std::size_t> order(count);
+  for (std::size_t i = 0; i < count; ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(), [&depth](std::size_t a, std::size_t b) { return depth[a] > depth[b]; });
+
+  std::vector<SceneNode*> parentless;
+  for (std::size_t i : order) {
+    Object& object = objectList[i];
+    if (!object.model || object.linkedParent < 0) continue;
+    objectList[object.linkedParent].model->node()->addChild(RefPtr<SceneNode>(object.model->node()));
+  }
+  for (Object& object : objectList) {
+    if (object.model && object.linkedParent < 0) parentless.push_back(object.model->node());
   }
   if (parentless.empty()) return nullptr;
 

@@ -334,6 +334,37 @@ TEST(LwsSceneTest, LoopsAndSelfParentsLeaveATree) {
   EXPECT_EQ(model->instances().size(), 4u);
 }
 
+TEST(LwsSceneTest, ChainsOfParentsAreCutBelowAThousandLevels) {
+  // 2500 objects, each on the one before it (and, the second time, each on the one after it).
+  for (const bool forwards : {true, false}) {
+    SCOPED_TRACE(forwards ? "each on the one before" : "each on the one after");
+    const int count = 2500;
+    std::string text = kHeader;
+    for (int i = 0; i < count; ++i) {
+      const int parent = forwards ? i - 1 : (i + 1 < count ? i + 1 : -1);
+      text += object("a.obj", "", parent >= 0 ? LwsWriter::itemNumber(parent) : "");
+    }
+    StubLoader loader;
+    LogCapture log;
+    LwsScene scene = readText(text, loader);
+    ASSERT_EQ(scene.objects().size(), static_cast<std::size_t>(count));
+    // The root and a thousand levels below it, then a new root: three trees in all.
+    const int firstCut = forwards ? 1001 : count - 1 - 1001;
+    EXPECT_EQ(scene.objects()[firstCut].linkedParent, -1);
+    EXPECT_EQ(scene.objects()[forwards ? 1000 : count - 1 - 1000].linkedParent, forwards ? 999 : count - 1 - 999);
+    EXPECT_TRUE(log.contains("2 parent links deeper than 1000 levels (object " + std::to_string(firstCut)))
+        << log.text();
+    RefPtr<Model> model = scene.createModel();
+    ASSERT_TRUE(model);
+    EXPECT_EQ(model->node()->children().size(), 3u);
+    EXPECT_EQ(model->instances().size(), static_cast<std::size_t>(count));
+    model->node()->updateWorld();
+    std::size_t nodes = 0;
+    for (SceneNode::PreOrderIterator it(model->node()); !it.done(); it.next()) ++nodes;
+    EXPECT_EQ(nodes, static_cast<std::size_t>(count) + 1);
+  }
+}
+
 TEST(LwsSceneTest, ModelOfOneObjectIsThatObjectsModel) {
   StubLoader loader;
   LwsScene one = readText(kHeader + object("a.obj"), loader);
