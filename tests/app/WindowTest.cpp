@@ -107,7 +107,7 @@ TEST_F(XvfbWindowTest, MissingSizeGivesTheSmallestWindowInsteadOfNone) {
   EXPECT_NE(window->device(), nullptr);
 }
 
-TEST_F(XvfbWindowTest, KeyEventsReachTheWindowsInputSource) {
+TEST_F(XvfbWindowTest, KeysAndDroppedFilesReachTheWindowsInputSource) {
   SurfaceRequest request;
   request.title = "Keys";
   request.width = 64;
@@ -118,11 +118,20 @@ TEST_F(XvfbWindowTest, KeyEventsReachTheWindowsInputSource) {
   key.type = SDL_KEYDOWN;
   key.key.keysym.scancode = SDL_SCANCODE_ESCAPE;
   SDL_PushEvent(&key);
+  SDL_Event drop{};
+  drop.type = SDL_DROPFILE;
+  drop.drop.file = SDL_strdup("/home/me/boat.lws");  // freed by whoever takes the event
+  drop.drop.windowID = SDL_GetWindowID(window->sdlWindow());
+  SDL_PushEvent(&drop);
   ASSERT_TRUE(window->processEvents());
   ASSERT_NE(window->inputSource(), nullptr);
   std::uint8_t keys[kKeyCount] = {};
   ASSERT_TRUE(window->inputSource()->readKeyboard(keys));
   EXPECT_EQ(keys[kKeyEscape], 1);
+  std::string path;
+  ASSERT_TRUE(window->inputSource()->takeDroppedFile(path));
+  EXPECT_EQ(path, "/home/me/boat.lws");
+  EXPECT_FALSE(window->inputSource()->takeDroppedFile(path));
 }
 
 
