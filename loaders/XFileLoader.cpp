@@ -242,31 +242,33 @@ bool importsSafely(const void* bytes, std::size_t size, std::string& error) {
     const rlimit limit{memoryLimit, memoryLimit};
     setrlimit(RLIMIT_AS, &limit);
     alarm(kTrialSeconds);
+    // The answer goes through the pipe: '+', or '-' and the reason. A child that dies writes none.
     std::string reason;
     Assimp::Importer importer;
-    const bool readable = importScene(importer, bytes, size, reason) != nullptr;
-    if (!readable) (void)!write(channel[1], reason.data(), std::min<std::size_t>(reason.size(), 512));
-    _exit(readable ? 0 : 1);
+    const std::string answer = importScene(importer, bytes, size, reason) ? "+" : "-" + reason;
+    (void)!write(channel[1], answer.data(), std::min<std::size_t>(answer.size(), 512));
+    _exit(0);
   }
   close(channel[1]);
-  char reason[512];
+  char answer[512];
   ssize_t length = 0;
-  for (ssize_t got = 0; (got = read(channel[0], reason + length, sizeof reason - static_cast<std::size_t>(length))) != 0;) {
+  for (ssize_t got = 0; (got = read(channel[0], answer + length, sizeof answer - static_cast<std::size_t>(length))) != 0;) {
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) break;
     length += got;
-    if (static_cast<std::size_t>(length) == sizeof reason) break;
+    if (static_cast<std::size_t>(length) == sizeof answer) break;
   }
   close(channel[0]);
   int status = 0;
-  while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  pid_t waited = 0;
+  while ((waited = waitpid(child, &status, 0)) < 0 && errno == EINTR) {
   }
-  if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return true;
-  if (WIFEXITED(status) && WEXITSTATUS(status) == 1) {
-    error.assign(reason, static_cast<std::size_t>(length));
-  } else if (WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM) {
+  if (length > 0 && answer[0] == '+') return true;
+  if (length > 0) {
+    error.assign(answer + 1, static_cast<std::size_t>(length - 1));
+  } else if (waited == child && WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM) {
     error = "the reader took longer than " + std::to_string(kTrialSeconds) + " s";
-  } else if (WIFSIGNALED(status)) {
+  } else if (waited == child && WIFSIGNALED(status)) {
     error = "the reader failed on it (signal " + std::to_string(WTERMSIG(status)) + ")";
   } else {
     error = "the reader failed on it";

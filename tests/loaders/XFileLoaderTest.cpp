@@ -204,6 +204,8 @@ TEST(XFileLoader, FilesTheReaderFailsOnAreRefusedAndTheProgramGoesOn) {
   };
   const Case cases[] = {
       {triangle + " MeshMaterialList {\n  1;\n  1;\n  0;;\n }\n}\n", "the reader failed on it (signal"},
+      {"xof 0302txt 0032\nMesh m {\n 3;\n 0;0;0;,0;1;0;,1;0;0;;\n 2;\n 3;0,1,2;,\n 0;;\n}\n",
+       "could not be read: a face without corners"},
       {"xof 0302txt 0032\nMesh m {\n 300000000;\n 1;2;3;;\n}\n", "could not be read"},
       {"xof 0302txt 0032\nMesh m {\n 3;\n 0;0;0;,0;1;0;,1;0;0;;\n 1;\n 200000000;0,1,2;;\n}\n", "could not be read"},
   };
