@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "AppTestSupport.h"
+#include "tests/foundation/TestSupport.h"
 #include "app/Application.h"
 #include "app/ShellApp.h"
 #include "engine/Context.h"
@@ -92,6 +93,18 @@ TEST_F(ApplicationLoopTest, InitOnceThenUpdateRenderPerFrameThenOneShutdownWhenC
   // Three passes found no close; the fourth did and ran no frame.
   ASSERT_NE(application.fake, nullptr);
   EXPECT_EQ(application.fake->passes, 4);
+}
+
+TEST_F(ApplicationLoopTest, InitMakesTheObjectLoaderOnTheRenderer) {
+  ProbeApplication application(0, true);
+  application.init();
+  ObjectLoader* loader = ObjectLoader::instance().get();
+  ASSERT_NE(loader, nullptr);
+  // It draws on the renderer: a ".x" file, which needs one, loads.
+  testsupport::TempDir dir;
+  const std::string path = dir.write(
+      "t.x", "xof 0302txt 0032\nMesh t {\n 3;\n 0;0;0;,0;1;0;,1;0;0;;\n 1;\n 3;0,1,2;;\n}\n");
+  EXPECT_TRUE(loader->loadObject(path));
 }
 
 TEST_F(ApplicationLoopTest, FrameLimitEndsWithTheSameOrderlyShutdown) {
