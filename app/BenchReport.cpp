@@ -19,15 +19,24 @@ TimingSummary summarizeTimings(std::vector<double> samplesMs) {
 }
 
 void BenchReport::addContext(const std::string& context, const std::vector<double>& updateMs,
-                             const std::vector<double>& renderMs) {
+                             const std::vector<double>& renderMs, double initMs) {
   Entry entry;
   entry.context = context;
+  entry.initMs = initMs;
   entry.update = summarizeTimings(updateMs);
   entry.render = summarizeTimings(renderMs);
   entry.frames = static_cast<int>(std::min(updateMs.size(), renderMs.size()));
   const double frameMs = entry.update.meanMs + entry.render.meanMs;
   entry.framesPerSecond = frameMs > 0.0 ? 1000.0 / frameMs : 0.0;
   results.push_back(entry);
+}
+
+void BenchReport::setFloor(const std::string& description, const std::vector<double>& floorMs) {
+  if (results.empty()) return;
+  Entry& entry = results.back();
+  entry.floorName = description;
+  entry.floor = summarizeTimings(floorMs);
+  entry.updateOverFloor = entry.floor.medianMs > 0.0 ? entry.update.medianMs / entry.floor.medianMs : 0.0;
 }
 
 namespace {
@@ -74,15 +83,21 @@ std::string BenchReport::table() const {
   std::snprintf(line, sizeof line, "device: %s, start-up to first presented frame: %.1f ms\n",
                 device.empty() ? "gl" : device.c_str(), startupMs);
   out += line;
-  std::snprintf(line, sizeof line, "%-22s %6s | %27s | %27s | %8s\n", "context", "frames",
-                "update ms (mean/median/p99)", "render ms (mean/median/p99)", "fps");
+  std::snprintf(line, sizeof line, "%-22s %6s | %27s | %27s | %8s | %7s\n", "context", "frames",
+                "update ms (mean/median/p99)", "render ms (mean/median/p99)", "fps", "init ms");
   out += line;
   for (const Entry& e : results) {
-    std::snprintf(line, sizeof line, "%-22s %6d | %27s | %27s | %8.1f\n", e.context.c_str(), e.frames,
+    std::snprintf(line, sizeof line, "%-22s %6d | %27s | %27s | %8.1f | %7.1f\n", e.context.c_str(), e.frames,
                   format("%8.3f %8.3f %8.3f", e.update.meanMs, e.update.medianMs, e.update.p99Ms).c_str(),
                   format("%8.3f %8.3f %8.3f", e.render.meanMs, e.render.medianMs, e.render.p99Ms).c_str(),
-                  e.framesPerSecond);
+                  e.framesPerSecond, e.initMs);
     out += line;
+    if (!e.floorName.empty()) {
+      std::snprintf(line, sizeof line, "%-22s %6s | %27s | floor: %s; update median / floor median %.2f\n",
+                    "  floor", "", format("%8.3f %8.3f %8.3f", e.floor.meanMs, e.floor.medianMs, e.floor.p99Ms).c_str(),
+                    e.floorName.c_str(), e.updateOverFloor);
+      out += line;
+    }
   }
   return out;
 }
@@ -95,7 +110,12 @@ std::string BenchReport::json() const {
     out += (i ? ",\n    " : "\n    ");
     out += "{\"name\": " + jsonString(e.context) + ", \"frames\": " + std::to_string(e.frames) +
            ", \"updateMs\": " + jsonSummary(e.update) + ", \"renderMs\": " + jsonSummary(e.render) +
-           ", \"fps\": " + jsonNumber(e.framesPerSecond) + "}";
+           ", \"fps\": " + jsonNumber(e.framesPerSecond) + ", \"initMs\": " + jsonNumber(e.initMs);
+    if (!e.floorName.empty()) {
+      out += ", \"floor\": " + jsonString(e.floorName) + ", \"floorMs\": " + jsonSummary(e.floor) +
+             ", \"updateOverFloor\": " + jsonNumber(e.updateOverFloor);
+    }
+    out += "}";
   }
   out += results.empty() ? "]\n}\n" : "\n  ]\n}\n";
   return out;

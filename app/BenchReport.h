@@ -13,7 +13,9 @@ struct TimingSummary {
 TimingSummary summarizeTimings(std::vector<double> samplesMs);
 
 // Results of a benchmark run: per context the update and render (including present) times of every
-// measured frame, plus the start-up time from process start to the first presented frame.
+// measured frame, the time its init took, and, for a context that names a floor under its update,
+// that floor timed in the same frames; plus the start-up time from process start to the first
+// presented frame.
 class BenchReport {
  public:
   struct Entry {
@@ -22,12 +24,18 @@ class BenchReport {
     TimingSummary render;
     int frames = 0;
     double framesPerSecond = 0.0;  // 1000 / (mean update + mean render)
+    double initMs = 0.0;
+    std::string floorName;  // empty: no floor
+    TimingSummary floor;
+    double updateOverFloor = 0.0;  // median update / median floor; 0 without a floor
   };
 
   void setDevice(const std::string& deviceName) { device = deviceName; }
   void setStartupMs(double ms) { startupMs = ms; }
   void addContext(const std::string& context, const std::vector<double>& updateMs,
-                  const std::vector<double>& renderMs);
+                  const std::vector<double>& renderMs, double initMs = 0.0);
+  // The floor under the last added context's update, timed beside it.
+  void setFloor(const std::string& description, const std::vector<double>& floorMs);
 
   const std::vector<Entry>& entries() const { return results; }
   double startup() const { return startupMs; }

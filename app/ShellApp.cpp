@@ -16,6 +16,7 @@
 #include "app/OutputFile.h"
 #include "app/StopSignal.h"
 #include "app/TestApplication.h"
+#include "engine/Context.h"
 #include "engine/Renderer.h"
 #include "foundation/Clock.h"
 #include "foundation/FileResolver.h"
@@ -355,13 +356,23 @@ int ShellApp::runBench(TestApplication& application, const LaunchOptions& option
     if (!options.benchContext.empty() && context->name() != options.benchContext) continue;
     application.selectContext(context->name());
     for (int frame = 0; frame < kBenchWarmupFrames && complete; ++frame) complete = onIdle(application);
+    UpdateFloor* floor = context->updateFloor();
     std::vector<double> updateMs;
     std::vector<double> renderMs;
+    std::vector<double> floorMs;
     updateMs.reserve(kBenchFrames);
     renderMs.reserve(kBenchFrames);
+    floorMs.reserve(floor ? kBenchFrames : 0);
     for (int frame = 0; frame < kBenchFrames && complete; ++frame) {
       complete = awaitFrame(surface);
       if (!complete) break;
+      if (floor) {
+        // Beside the update, in the same frame, so that both see the same load.
+        floor->prepare();
+        const double floorStart = Clock::nowMs();
+        floor->run();
+        floorMs.push_back(Clock::nowMs() - floorStart);
+      }
       const double start = Clock::nowMs();
       application.update();
       const double updated = Clock::nowMs();
@@ -372,7 +383,8 @@ int ShellApp::runBench(TestApplication& application, const LaunchOptions& option
       renderMs.push_back(rendered - updated);
     }
     if (!complete) break;
-    report.addContext(context->name(), updateMs, renderMs);
+    report.addContext(context->name(), updateMs, renderMs, application.initTimeMs(context));
+    if (floor) report.setFloor(floor->description(), floorMs);
   }
   report.setStartupMs(startupMs);
   std::fputs(report.table().c_str(), stdout);

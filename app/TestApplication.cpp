@@ -11,6 +11,7 @@
 #include "app/MainWindow.h"
 #include "app/OutputFile.h"
 #include "engine/Renderer.h"
+#include "foundation/Clock.h"
 #include "foundation/GameClock.h"
 #include "foundation/FileResolver.h"
 #include "foundation/KeyCodes.h"
@@ -84,8 +85,14 @@ void TestApplication::init() {
   WaterContext* const waterContexts[] = {&choppyWaves, &newave, &water2D, &gerstnerWaves};
   for (WaterContext* water : waterContexts) water->setPickerWindow(window());
   for (Context* context : registrationOrder()) {
+    const double start = Clock::nowMs();
     context->init();
+    const double elapsed = Clock::nowMs() - start;
     contexts.push_back(context);
+    initTimes.push_back(elapsed);
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", elapsed);
+    Logger::instance().line(1) << context->name() << " initialised in " << text << " ms" << std::endl;
   }
   makeCurrent(0);
   // Loading time is not the first frame's delta.
@@ -96,6 +103,13 @@ void TestApplication::init() {
 std::vector<Context*> TestApplication::registrationOrder() {
   return {&bump,     &md3,          &bumpMd3,   &test,    &particle, &shadowVolume,
           &lwsImport, &terrain,     &choppyWaves, &water2D, &newave,  &gerstnerWaves};
+}
+
+double TestApplication::initTimeMs(const Context* context) const {
+  for (std::size_t i = 0; i < contexts.size() && i < initTimes.size(); ++i) {
+    if (contexts[i] == context) return initTimes[i];
+  }
+  return 0.0;
 }
 
 void TestApplication::update() {

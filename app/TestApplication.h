@@ -57,6 +57,8 @@ class TestApplication : public Application {
   std::vector<Context*> registrationOrder();
   // The switching order as init filled it; empty before init.
   const std::vector<Context*>& contextList() const { return contexts; }
+  // Milliseconds the context's init took (logged as it finishes); 0 before init.
+  double initTimeMs(const Context* context) const;
   int currentContextIndex() const { return currentIndex; }
   // Makes the context of that name current; false (and nothing changes) when there is none.
   bool selectContext(const std::string& name);
@@ -95,6 +97,7 @@ class TestApplication : public Application {
   BumpMd3Context bumpMd3;
   BumpContext bump;
   std::vector<Context*> contexts;
+  std::vector<double> initTimes;  // per entry of contexts
   KeyAction nextKey;
   KeyAction shiftKey;
   ChordAction previousChord;

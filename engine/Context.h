@@ -9,6 +9,20 @@ struct KeyHelp {
   std::string action;
 };
 
+// The least work a scene's update could do, done by itself: the benchmark runs it beside every
+// measured update, in the same frames, so that the update's cost reads against it however busy
+// the machine is.
+class UpdateFloor {
+ public:
+  virtual ~UpdateFloor() = default;
+  // What the floor is, for the benchmark's report.
+  virtual std::string description() const = 0;
+  // Readies the inputs of the next run; not timed.
+  virtual void prepare() {}
+  // The timed work.
+  virtual void run() = 0;
+};
+
 // One demo scene of the test-bed. The application initialises every context once at start-up,
 // updates and renders only the current one each frame, and releases all of them at shut-down.
 // A context is not told when it becomes current or stops being current.
@@ -33,6 +47,9 @@ class Context {
   // --keys. Available from construction on. A context without keys of its own keeps the empty
   // default, which the overlay shows as such.
   virtual std::vector<KeyHelp> keyHelp() const { return {}; }
+
+  // The floor under this context's update, or null when it names none.
+  virtual UpdateFloor* updateFloor() { return nullptr; }
 
   const std::string& name() const { return contextName; }
 

@@ -26,6 +26,7 @@ ChoppyWavesContext::ChoppyWavesContext()
       ocean(kChoppiness, kLog2Size, kLog2Size, kAmplitude, kWindX, kWindZ, kPatchSize, kPatchSize),
       source(new ComplexHeightSource(ocean.heights(), ocean.width(), ocean.height(), kHeightMin, kHeightMax)),
       builder(source, ocean.width(), ocean.height(), ocean.displacementX(), ocean.displacementZ()),
+      fftFloor(kLog2Size, kLog2Size, 3, ocean.initialAmplitudes()),
       keyD(kKeyD),
       keyA(kKeyA),
       repeatD(&keyD),

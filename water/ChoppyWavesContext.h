@@ -3,6 +3,7 @@
 #include "foundation/RepeatAction.h"
 #include "water/ChoppyFftOcean.h"
 #include "water/ComplexHeightSource.h"
+#include "water/FftFloor.h"
 #include "water/HeightFieldMeshBuilder.h"
 #include "water/WaterContext.h"
 
@@ -16,6 +17,8 @@ class ChoppyWavesContext : public WaterContext {
   void update() override;
   std::vector<KeyHelp> keyHelp() const override;
   void release() override {}
+  // The ocean's three inverse FFTs, bare.
+  UpdateFloor* updateFloor() override { return &fftFloor; }
 
   const ChoppyFftOcean& fftOcean() const { return ocean; }
   Mesh* mesh() const { return oceanMesh.get(); }
@@ -25,6 +28,7 @@ class ChoppyWavesContext : public WaterContext {
   RefPtr<ComplexHeightSource> source;
   HeightFieldMeshBuilder builder;
   RefPtr<Mesh> oceanMesh;
+  FftFloor fftFloor;
   KeyAction keyD;
   KeyAction keyA;
   RepeatAction repeatD;

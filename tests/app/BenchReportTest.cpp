@@ -69,4 +69,44 @@ TEST(BenchReportTest, TableAndJsonCarryTheFigures) {
   EXPECT_NE(json.find("\"fps\": 200"), std::string::npos) << json;
 }
 
+TEST(BenchReportTest, InitTimeAndFloorAreReportedBesideTheirContext) {
+  BenchReport report;
+  report.addContext("Plain", {1.0}, {1.0}, 12.5);
+  report.addContext("Ocean", {0.04, 0.05, 0.06}, {1.0, 1.0, 1.0}, 0.75);
+  report.setFloor("3 bare FFTs", {0.02, 0.025, 0.5});  // median 0.025: update median 0.05 is 2x
+  const std::vector<BenchReport::Entry>& entries = report.entries();
+  ASSERT_EQ(entries.size(), 2u);
+  EXPECT_TRUE(entries[0].floorName.empty());
+  EXPECT_DOUBLE_EQ(entries[0].updateOverFloor, 0.0);
+  EXPECT_DOUBLE_EQ(entries[1].initMs, 0.75);
+  EXPECT_DOUBLE_EQ(entries[1].floor.medianMs, 0.025);
+  EXPECT_DOUBLE_EQ(entries[1].updateOverFloor, 2.0);
+
+  const std::string table = report.table();
+  EXPECT_NE(table.find("init ms"), std::string::npos) << table;
+  EXPECT_NE(table.find("12.5\n"), std::string::npos) << table;
+  // One floor line, right after the ocean's row.
+  const std::size_t ocean = table.find("\nOcean ");
+  const std::size_t floor = table.find("\n  floor ");
+  ASSERT_NE(ocean, std::string::npos) << table;
+  ASSERT_NE(floor, std::string::npos) << table;
+  EXPECT_EQ(table.find('\n', ocean + 1), floor) << table;
+  EXPECT_EQ(table.find("\n  floor ", floor + 1), std::string::npos) << table;
+  EXPECT_NE(table.find("3 bare FFTs; update median / floor median 2.00"), std::string::npos) << table;
+
+  const std::string json = report.json();
+  EXPECT_NE(json.find("\"initMs\": 12.5}"), std::string::npos) << json;
+  EXPECT_NE(json.find("\"initMs\": 0.75, \"floor\": \"3 bare FFTs\", \"floorMs\": {\"mean\": 0.181667, "
+                      "\"median\": 0.025, \"p99\": 0.5}, \"updateOverFloor\": 2}"),
+            std::string::npos)
+      << json;
+}
+
+TEST(BenchReportTest, FloorWithoutAContextIsIgnored) {
+  BenchReport report;
+  report.setFloor("nothing under it", {1.0});
+  EXPECT_TRUE(report.entries().empty());
+  EXPECT_EQ(report.table().find("nothing under it"), std::string::npos);
+}
+
 }  // namespace

@@ -347,6 +347,25 @@ TEST(ProgramRunTest, BenchPrintsOneRowPerContextAndWritesJson) {
   EXPECT_NE(json.find("\"name\": \"BumpContext\""), std::string::npos) << json;
   EXPECT_NE(json.find("\"frames\": 200"), std::string::npos) << json;
   EXPECT_NE(json.find("\"device\": \"recording\""), std::string::npos) << json;
+  EXPECT_NE(json.find("\"initMs\": "), std::string::npos) << json;
+  // BumpContext names no floor under its update.
+  EXPECT_EQ(json.find("\"floor\""), std::string::npos) << json;
+}
+
+// The ocean's update is set beside its three bare inverse FFTs, timed in the same frames.
+TEST(ProgramRunTest, OceanBenchReportsItsFftFloor) {
+  const auto dir = freshDirectory("bench-floor");
+  writeFile(dir / "Test.set", kSettings);
+  const Result result = run(dir, "--device recording --bench ChoppyWavesContext --bench-json bench.json");
+  ASSERT_EQ(result.status, 0) << result.err;
+  EXPECT_NE(result.out.find("floor: 3 bare 64 x 64 inverse FFTs (FFTW_ESTIMATE); update median / floor median "),
+            std::string::npos)
+      << result.out;
+  const std::string json = readFile(dir / "bench.json");
+  EXPECT_NE(json.find("\"floor\": \"3 bare 64 x 64 inverse FFTs (FFTW_ESTIMATE)\", \"floorMs\": {"),
+            std::string::npos)
+      << json;
+  EXPECT_NE(json.find("\"updateOverFloor\": "), std::string::npos) << json;
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "foundation/Random.h"
 #include "water/ChoppyFftOcean.h"
+#include "water/FftFloor.h"
 #include "water/FftPlan2D.h"
 
 namespace {
@@ -253,6 +254,30 @@ TEST(FftOcean, PhaseStaysAccurateAfterHoursOfRunning) {
     EXPECT_NEAR(ocean.heights()[i].real(), expected.real(), 2e-6) << test.r << "," << test.c;
     EXPECT_NEAR(ocean.heights()[i].imag(), expected.imag(), 2e-6) << test.r << "," << test.c;
   }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(FftFloor, EveryRunTransformsTheSpectrumAfresh) {
+  // A unit impulse at k = 0 transforms to ones everywhere. Run again on its own output, the
+  // unscaled transform would put 64 in cell 0 and zeros elsewhere.
+  std::vector<Complex> spectrum(kSide * kSide);
+  spectrum[0] = Complex(1.0f, 0.0f);
+  FftFloor floor(kLog2, kLog2, 3, spectrum.data());
+  EXPECT_EQ(floor.description(), "3 bare 8 x 8 inverse FFTs (FFTW_ESTIMATE)");
+  EXPECT_EQ(floor.field(3), nullptr);
+  for (int run = 0; run < 2; ++run) {
+    floor.prepare();
+    floor.run();
+    for (int f = 0; f < 3; ++f) {
+      for (int i = 0; i < kSide * kSide; ++i) {
+        ASSERT_EQ(floor.field(f)[i], Complex(1.0f, 0.0f)) << run << " " << f << " " << i;
+      }
+    }
+  }
+  EXPECT_EQ(spectrum[0], Complex(1.0f, 0.0f));
 }
 
 }  // namespace
