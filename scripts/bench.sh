@@ -3,7 +3,7 @@
 # init time, the start-up time and the ocean's FFT floor, on the recording device (the engine's CPU
 # cost) and on headless OpenGL. Builds only the program and its data (no setup: run scripts/run.sh
 # or scripts/build.sh once first). Each figure comes with the machine's load, since the cores may
-# be shared.
+# be shared. TESTBED names another build of the program to compare (the data of this build is used).
 #   bash scripts/bench.sh [--runs N] [--device recording|gl] [CONTEXT]
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -19,6 +19,7 @@ while [ $# -gt 0 ]; do
   esac
 done
 cmake --build "$build" --target testbed sample_data > /dev/null
+program="${TESTBED:-$build/testbed}"
 
 run="$(mktemp -d)"
 trap 'rm -rf "$run"' EXIT
@@ -32,7 +33,7 @@ for ((i = 1; i <= runs; ++i)); do
   for device in "${devices[@]}"; do
     echo "== run $i, $device, load:$(uptime | sed 's/.*load average://')"
     # Standard error carries the scenes' debug stream: shown only when the run fails.
-    if ! (cd "$run" && DISPLAY= WAYLAND_DISPLAY= "$build/testbed" --headless --device "$device" \
+    if ! (cd "$run" && DISPLAY= WAYLAND_DISPLAY= "$program" --headless --device "$device" \
            --bench ${context[@]+"${context[@]}"} 2> "$run/stderr.txt"); then
       cat "$run/stderr.txt" >&2
       exit 1
