@@ -235,6 +235,7 @@ bool Mesh::setIndices(std::vector<std::uint16_t> indices) {
     }
   }
   indexArray = std::move(indices);
+  ++indicesRevision;
   // Triangles changed, so the old neighbours and planes no longer describe them.
   adjacencyArray.clear();
   for (VertexFrame& f : frames) f.facePlanes.clear();
@@ -412,6 +413,7 @@ void Mesh::flipWinding() {
   const std::uint32_t tris = triangleCount();
   if (!indexArray.empty()) {
     for (std::uint32_t t = 0; t < tris; ++t) std::swap(indexArray[t * 3 + 1], indexArray[t * 3 + 2]);
+    ++indicesRevision;
   } else {
     // Without indices the vertex data itself is reordered.
     auto swapCorners = [tris](auto& array) {

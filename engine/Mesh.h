@@ -84,6 +84,9 @@ class Mesh : public RefCounted {
   // index ≥ vertexCount.
   bool setIndices(std::vector<std::uint16_t> indices);
   const std::vector<std::uint16_t>& indices() const { return indexArray; }
+  // Changes whenever the indices do (setIndices, flipWinding), so that a copy of them (the
+  // renderer's index buffer) is refilled only when it is out of date.
+  std::uint32_t indexRevision() const { return indicesRevision; }
 
   // Appends a copy of each listed vertex (in list order, as the new vertices vertexCount,
   // vertexCount + 1, ...) to every per-vertex array: each frame's positions, normals and tangent
@@ -141,6 +144,7 @@ class Mesh : public RefCounted {
   TexChannel channels[kTexChannels];
   std::vector<Color> colorStreams[kColorStreams];
   std::vector<std::uint16_t> indexArray;
+  std::uint32_t indicesRevision = 0;
   std::vector<std::uint16_t> adjacencyArray;
   RefPtr<MeshChangeListener> changeListener;
   bool dynamicData = false;

@@ -18,9 +18,27 @@ std::uint32_t poolFor(const Mesh& mesh) {
 // Dynamic buffers are refilled while the device may still read the previous contents.
 std::uint32_t lockFlagsFor(const Mesh& mesh) { return mesh.isDynamic() ? D3DLOCK_DISCARD : 0; }
 
-void put(std::uint8_t*& out, const void* data, std::size_t bytes) {
-  std::memcpy(out, data, bytes);
-  out += bytes;
+// Copies Size bytes per vertex from source (packed) to out at the given stride; zeros without
+// a source.
+template <std::size_t Size>
+void copyPart(std::uint8_t* out, std::size_t stride, const void* source, std::uint32_t count) {
+  if (!source) {
+    for (std::uint32_t i = 0; i < count; ++i, out += stride) std::memset(out, 0, Size);
+    return;
+  }
+  const auto* in = static_cast<const std::uint8_t*>(source);
+  for (std::uint32_t i = 0; i < count; ++i, out += stride, in += Size) std::memcpy(out, in, Size);
+}
+
+void copyColors(std::uint8_t* out, std::size_t stride, const std::vector<Color>& colors, std::uint32_t count) {
+  if (colors.size() != count) {
+    copyPart<4>(out, stride, nullptr, count);
+    return;
+  }
+  for (std::uint32_t i = 0; i < count; ++i, out += stride) {
+    const std::uint32_t argb = colors[i].packed(2);
+    std::memcpy(out, &argb, 4);
+  }
 }
 
 }  // namespace
@@ -54,7 +72,11 @@ void HardwareMesh::changed() {
   if (!fitVertexBuffer(*device)) return;
   if (meshLink->vertexCount() > 0 && !fillVertexBuffer()) return;
   if (!fitIndexBuffer(*device)) return;
-  if (meshLink->indexCount() > 0) fillIndexBuffer();
+  const bool current = indicesFilled && filledIndexRevision == meshLink->indexRevision();
+  if (meshLink->indexCount() > 0 && !current && fillIndexBuffer()) {
+    indicesFilled = true;
+    filledIndexRevision = meshLink->indexRevision();
+  }
 }
 
 void HardwareMesh::draw() {
@@ -83,36 +105,41 @@ bool HardwareMesh::fitVertexBuffer(GraphicsDevice& device) {
 bool HardwareMesh::fillVertexBuffer() {
   const Mesh& mesh = *meshLink;
   const std::uint32_t count = mesh.vertexCount();
-  const std::uint32_t stride = fvfVertexSize(vertexFormat);
+  const std::size_t stride = fvfVertexSize(vertexFormat);
   void* data = nullptr;
   if (deviceFailed(vertices->lock(0, 0, &data, lockFlagsFor(mesh))) || !data) return false;
 
   const VertexFrame& frame = mesh.current();
-  const bool hasPositions = frame.positions.size() == count;
-  const bool hasNormals = (vertexFormat & D3DFVF_NORMAL) != 0;
-  const std::vector<Color>& diffuse = mesh.colors(0);
-  const std::vector<Color>& specular = mesh.colors(1);
-  const std::vector<TexCoord>& channel0 = mesh.texCoords(0);
-  const std::vector<TexCoord>& channel1 = mesh.texCoords(1);
-  const float origin[3] = {0.0f, 0.0f, 0.0f};
+  const std::vector<TexCoord>* channels[2] = {&mesh.texCoords(0), &mesh.texCoords(1)};
 
-  auto* base = static_cast<std::uint8_t*>(data);
-  std::memset(base, 0, static_cast<std::size_t>(stride) * count);
-  for (std::uint32_t i = 0; i < count; ++i) {
-    std::uint8_t* out = base + static_cast<std::size_t>(stride) * i;
-    put(out, hasPositions ? static_cast<const void*>(&frame.positions[i]) : origin, 12);
-    if (hasNormals) put(out, &frame.normals[i], 12);
-    if (!diffuse.empty()) {
-      const std::uint32_t argb = diffuse[i].packed(2);
-      put(out, &argb, 4);
-    }
-    if (!specular.empty()) {
-      const std::uint32_t argb = specular[i].packed(2);
-      put(out, &argb, 4);
-    }
-    if (channel0.size() == count) put(out, &channel0[i], 8);
-    if (channel1.size() == count) put(out, &channel1[i], 8);
+  // Part by part, in the order the format lays them out; a part the format has but the mesh
+  // cannot fill is zeroed.
+  auto* out = static_cast<std::uint8_t*>(data);
+  copyPart<12>(out, stride, frame.positions.size() == count ? frame.positions.data() : nullptr, count);
+  out += 12;
+  if (vertexFormat & D3DFVF_NORMAL) {
+    copyPart<12>(out, stride, frame.normals.size() == count ? frame.normals.data() : nullptr, count);
+    out += 12;
   }
+  if (vertexFormat & D3DFVF_DIFFUSE) {
+    copyColors(out, stride, mesh.colors(0), count);
+    out += 4;
+  }
+  if (vertexFormat & D3DFVF_SPECULAR) {
+    copyColors(out, stride, mesh.colors(1), count);
+    out += 4;
+  }
+  // The channels that have coordinates fill the pairs in order (channel 1 alone takes the first).
+  const int pairs = (vertexFormat & D3DFVF_TEX2) ? 2 : (vertexFormat & D3DFVF_TEX1) ? 1 : 0;
+  int written = 0;
+  for (const std::vector<TexCoord>* channel : channels) {
+    if (written < pairs && channel->size() == count) {
+      copyPart<8>(out, stride, channel->data(), count);
+      out += 8;
+      ++written;
+    }
+  }
+  for (; written < pairs; ++written, out += 8) copyPart<8>(out, stride, nullptr, count);
   return deviceSucceeded(vertices->unlock());
 }
 
@@ -121,11 +148,13 @@ bool HardwareMesh::fitIndexBuffer(GraphicsDevice& device) {
   if (count == 0) {
     indices.reset();
     indexCapacity = 0;
+    indicesFilled = false;
     return true;
   }
   if (indices && count == indexCapacity) return true;
   indices.reset();
   indexCapacity = 0;
+  indicesFilled = false;
   RefPtr<DeviceIndexBuffer> created;
   if (deviceFailed(device.createIndexBuffer(2 * count, usageFor(*meshLink), D3DFMT_INDEX16,
                                             poolFor(*meshLink), created)) ||

@@ -9,8 +9,10 @@ class D3D8Renderer;
 class Mesh;
 
 // The device copy of a Mesh: a vertex buffer and a 16-bit index buffer. The renderer attaches it
-// to the mesh as change listener on the mesh's first draw; every change notification refits and
-// refills both buffers, so drawing never has to look at the mesh's arrays again.
+// to the mesh as change listener on the mesh's first draw; every change notification refits both
+// buffers and refills the vertex buffer, and the index buffer when the indices changed since it was
+// filled (a water grid changes its vertices every frame, its triangles never), so drawing never has
+// to look at the mesh's arrays again.
 class HardwareMesh : public MeshChangeListener {
  public:
   // mesh is a back link (the mesh owns this object); the renderer is found by its serial, so a
@@ -48,5 +50,7 @@ class HardwareMesh : public MeshChangeListener {
   std::uint32_t vertexFormat = 0;
   std::uint32_t vertexCapacity = 0;
   std::uint32_t indexCapacity = 0;
+  bool indicesFilled = false;  // the index buffer holds the indices of filledIndexRevision
+  std::uint32_t filledIndexRevision = 0;
   std::uint64_t serial;
 };

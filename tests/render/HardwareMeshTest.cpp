@@ -252,4 +252,57 @@ TEST_F(MeshDraw, MeshOutlivingItsRendererRefreshesNothing) {
   EXPECT_TRUE(r.device->callsNamed("createVertexBuffer").empty());
 }
 
+// A water grid changes its vertices every frame and its triangles never: only the vertices go to
+// the device again, until the indices change.
+TEST_F(MeshDraw, ChangedVerticesAloneLeaveTheIndexBufferAsFilled) {
+  RefPtr<Mesh> box = Mesh::createBox(1, 1, 1);
+  box->setDynamic(true);
+  r.renderer->drawMesh(*box);
+  box->frame(0)->positions[0] = Vector3(9.0f, 8.0f, 7.0f);
+  box->notifyChanged();
+  box->notifyChanged();
+  EXPECT_EQ(r.device->callCount("lockVertexBuffer"), 3);
+  EXPECT_EQ(r.device->callCount("lockIndexBuffer"), 1);
+  HardwareMesh* hw = buffers(*box);
+  ASSERT_NE(hw, nullptr);
+  EXPECT_EQ(floatAt(r.device->contents(hw->vertexBuffer()), 0), 9.0f);
+
+  const std::vector<std::uint16_t> before = box->indices();
+  box->flipWinding();  // notifies
+  EXPECT_EQ(r.device->callCount("lockIndexBuffer"), 2);
+  const std::vector<std::uint8_t>& index = r.device->contents(hw->indexBuffer());
+  ASSERT_EQ(index.size(), 72u);
+  // Triangle 0 (a, b, c) became (a, c, b).
+  EXPECT_EQ(index[2], before[2]);
+  EXPECT_EQ(index[4], before[1]);
+
+  // An index fill that failed is tried again at the next change.
+  box->setIndices(before);
+  r.device->failOn("lockIndexBuffer");
+  box->notifyChanged();
+  r.device->clearFailures();
+  box->notifyChanged();
+  box->notifyChanged();
+  EXPECT_EQ(r.device->callCount("lockIndexBuffer"), 4);
+  EXPECT_EQ(r.device->contents(hw->indexBuffer())[4], before[2]);
+}
+
+// Every part of the format is written, or zeroed when the mesh has nothing for it.
+TEST_F(MeshDraw, PartsWithoutDataAreZeroedWhateverTheBufferHeld) {
+  RefPtr<Mesh> mesh = triangleList(3);
+  mesh->setTexCoords(0, Mesh::TexExplicit, {{1, 2}, {3, 4}, {5, 6}});
+  mesh->setTexCoords(1, Mesh::TexExplicit, {{7, 8}, {9, 10}, {11, 12}});
+  r.renderer->drawMesh(*mesh);
+  HardwareMesh* hw = buffers(*mesh);
+  ASSERT_NE(hw, nullptr);
+  // Channel 0 dropped: channel 1 moves into the first pair and the second pair is zeroed, in the
+  // same buffer (same vertex count and format).
+  mesh->setTexCoords(0, Mesh::TexUnused);
+  EXPECT_EQ(r.device->callCount("createVertexBuffer"), 1);
+  const std::vector<std::uint8_t>& bytes = r.device->contents(hw->vertexBuffer());
+  ASSERT_EQ(bytes.size(), 3u * 28u);
+  const float expected[7] = {2.0f, 2.0f, 0.0f, 11.0f, 12.0f, 0.0f, 0.0f};
+  for (int k = 0; k < 7; ++k) EXPECT_EQ(floatAt(bytes, 2 * 28 + 4 * k), expected[k]) << k;
+}
+
 }  // namespace
