@@ -5,6 +5,10 @@
 #include <cstdlib>
 #include <ostream>
 
+#if defined(__SSE2__)
+#include <immintrin.h>
+#endif
+
 #include "foundation/Logger.h"
 
 
@@ -61,12 +65,12 @@ bool HeightFieldMeshBuilder::build(bool allocate, std::uint32_t& vertexCount, fl
     if (wantIndices) *indices = new std::uint16_t[indexCountFor(columns, rows)];
   }
 
-  writePositions(*positions);
-  if (normals && *normals) {
-    if (displacementX)
-      writeNormalsFromPositions(*normals);
-    else
-      writeNormalsFromHeights(*normals);
+  float* const normalOut = normals ? *normals : nullptr;
+  if (displacementX) {
+    writeDisplacedGrid(*positions, normalOut);
+  } else {
+    writePositions(*positions);
+    if (normalOut) writeNormalsFromHeights(normalOut);
   }
   if (texCoords && *texCoords) writeTexCoords(*texCoords);
   if (wantIndices) {
@@ -76,61 +80,39 @@ bool HeightFieldMeshBuilder::build(bool allocate, std::uint32_t& vertexCount, fl
   return true;
 }
 
-void HeightFieldMeshBuilder::writePositions(float* out) const {
-  // With displacement the normals are taken from the positions; they read them from planes of
-  // x, y and z, kept with the builder so that refreshes do not allocate.
-  const bool keepPlanes = displacementX != nullptr;
-  if (keepPlanes) {
-    const std::size_t count = static_cast<std::size_t>(columns) * rows;
-    planeX.resize(count);
-    planeY.resize(count);
-    planeZ.resize(count);
-  }
-  // Source value b maps to lo·(1 − t) + hi·t with t = b/255; exactly lo when the ends are equal.
-  const bool flat = low == high;
-  const float lo = low, hi = high;
-  auto level = [flat, lo, hi](std::uint8_t b) {
+namespace {
+
+// Source value b maps to lo·(1 − t) + hi·t with t = b/255; exactly lo when the ends are equal.
+// All 256 levels at once: a grid then looks its heights up.
+void fillLevels(float lo, float hi, float* levels) {
+  const bool flat = lo == hi;
+  for (int b = 0; b < 256; ++b) {
     const float t = static_cast<float>(b) / 255.0f;
-    return flat ? lo : lo * (1.0f - t) + hi * t;
-  };
-  // Members in locals: the float stores below could otherwise alias them.
+    levels[b] = flat ? lo : lo * (1.0f - t) + hi * t;
+  }
+}
+
+}  // namespace
+
+void HeightFieldMeshBuilder::writePositions(float* out) const {
+  float levels[256];
+  fillLevels(low, high, levels);
   const float step = spacing;
-  const Complex* const displacedX = displacementX;
-  const Complex* const displacedZ = displacementZ;
   const float x0 = -static_cast<float>(columns - 1) * step * 0.5f;
   const float z0 = static_cast<float>(rows - 1) * step * 0.5f;
   const HeightSource& source = *heights;
   for (std::uint32_t r = 0; r < rows; ++r) {
     const float z = z0 - static_cast<float>(r) * step;
-    const std::uint32_t rowStart = r * columns;
-    float* p = out + static_cast<std::size_t>(rowStart) * 3;
+    float* p = out + static_cast<std::size_t>(r) * columns * 3;
     // Heights a chunk at a time through the source's row reader, on the stack.
     std::uint8_t chunk[256];
     for (std::uint32_t start = 0; start < columns; start += 256) {
       const std::uint32_t count = std::min<std::uint32_t>(256, columns - start);
       source.readRow(start, r, count, chunk);
-      if (displacedX) {
-        const Complex* dx = displacedX + rowStart + start;
-        const Complex* dz = displacedZ + rowStart + start;
-        float* px = planeX.data() + rowStart + start;
-        float* py = planeY.data() + rowStart + start;
-        float* pz = planeZ.data() + rowStart + start;
-        for (std::uint32_t c = 0; c < count; ++c) {
-          px[c] = (x0 + static_cast<float>(start + c) * step) + dx[c].real();
-          py[c] = level(chunk[c]);
-          pz[c] = z - dz[c].real();
-        }
-        for (std::uint32_t c = 0; c < count; ++c, p += 3) {
-          p[0] = px[c];
-          p[1] = py[c];
-          p[2] = pz[c];
-        }
-      } else {
-        for (std::uint32_t c = 0; c < count; ++c, p += 3) {
-          p[0] = x0 + static_cast<float>(start + c) * step;
-          p[1] = level(chunk[c]);
-          p[2] = z;
-        }
+      for (std::uint32_t c = 0; c < count; ++c, p += 3) {
+        p[0] = x0 + static_cast<float>(start + c) * step;
+        p[1] = levels[chunk[c]];
+        p[2] = z;
       }
     }
   }
@@ -185,56 +167,135 @@ void HeightFieldMeshBuilder::writeNormalsFromHeights(float* out) const {
   }
 }
 
-// Sum of the cross products of consecutive edges to the four neighbours,
+namespace {
+
+// out[3i], out[3i + 1], out[3i + 2] = x[i], y[i], z[i] for i < count.
+void interleave(const float* __restrict x, const float* __restrict y, const float* __restrict z,
+                std::size_t count, float* __restrict out) {
+  std::size_t i = 0;
+#if defined(__SSE2__)
+  // Four vertices at a time: x0..x3, y0..y3, z0..z3 become x0 y0 z0 x1 | y1 z1 x2 y2 | z2 x3 y3 z3.
+  for (; i + 4 <= count; i += 4, out += 12) {
+    const __m128 vx = _mm_loadu_ps(x + i), vy = _mm_loadu_ps(y + i), vz = _mm_loadu_ps(z + i);
+    const __m128 xy01 = _mm_unpacklo_ps(vx, vy);                       // x0 y0 x1 y1
+    const __m128 xy23 = _mm_unpackhi_ps(vx, vy);                       // x2 y2 x3 y3
+    const __m128 z0x1 = _mm_shuffle_ps(vz, vx, _MM_SHUFFLE(1, 1, 0, 0));  // z0 z0 x1 x1
+    const __m128 y1z1 = _mm_shuffle_ps(vy, vz, _MM_SHUFFLE(1, 1, 1, 1));  // y1 y1 z1 z1
+    const __m128 z2x3 = _mm_shuffle_ps(vz, vx, _MM_SHUFFLE(3, 3, 2, 2));  // z2 z2 x3 x3
+    const __m128 y3z3 = _mm_shuffle_ps(vy, vz, _MM_SHUFFLE(3, 3, 3, 3));  // y3 y3 z3 z3
+    _mm_storeu_ps(out, _mm_shuffle_ps(xy01, z0x1, _MM_SHUFFLE(2, 0, 1, 0)));
+    _mm_storeu_ps(out + 4, _mm_shuffle_ps(y1z1, xy23, _MM_SHUFFLE(1, 0, 2, 0)));
+    _mm_storeu_ps(out + 8, _mm_shuffle_ps(z2x3, y3z3, _MM_SHUFFLE(2, 0, 2, 0)));
+  }
+#endif
+  for (; i < count; ++i, out += 3) {
+    out[0] = x[i];
+    out[1] = y[i];
+    out[2] = z[i];
+  }
+}
+
+// One row of displaced positions: x = column x + Re dx, y = the height's level, z = row z − Re dz.
+void displacedRow(const std::uint8_t* __restrict heights, const float* __restrict levels,
+                  const float* __restrict columnX, const std::complex<float>* dxRow,
+                  const std::complex<float>* dzRow, float z, std::size_t count, float* __restrict x,
+                  float* __restrict y, float* __restrict zOut) {
+  const float* __restrict dx = reinterpret_cast<const float*>(dxRow);
+  const float* __restrict dz = reinterpret_cast<const float*>(dzRow);
+  for (std::size_t c = 0; c < count; ++c) y[c] = levels[heights[c]];
+  for (std::size_t c = 0; c < count; ++c) x[c] = columnX[c] + dx[2 * c];
+  for (std::size_t c = 0; c < count; ++c) zOut[c] = z - dz[2 * c];
+}
+
+// Cross products of the central differences along a row (left to right) and across it (next row
+// minus previous row), n ≥ 2 columns; the border columns use the vertex itself as their missing
+// neighbour.
+void crossRow(const float* __restrict x, const float* __restrict y, const float* __restrict z,
+              const float* __restrict xNext, const float* __restrict yNext, const float* __restrict zNext,
+              const float* __restrict xPrev, const float* __restrict yPrev, const float* __restrict zPrev,
+              std::size_t n, float* __restrict nx, float* __restrict ny, float* __restrict nz) {
+  // Written out rather than through a helper: the vectoriser gives up on the loop otherwise.
+  for (std::size_t c = 1; c + 1 < n; ++c) {
+    const float ax = x[c + 1] - x[c - 1], ay = y[c + 1] - y[c - 1], az = z[c + 1] - z[c - 1];
+    const float bx = xNext[c] - xPrev[c], by = yNext[c] - yPrev[c], bz = zNext[c] - zPrev[c];
+    nx[c] = ay * bz - az * by;
+    ny[c] = az * bx - ax * bz;
+    nz[c] = ax * by - ay * bx;
+  }
+  const std::size_t ends[2][3] = {{0, 1, 0}, {n - 1, n - 1, n - 2}};  // column, right, left
+  for (const auto& [c, right, left] : ends) {
+    const float ax = x[right] - x[left], ay = y[right] - y[left], az = z[right] - z[left];
+    const float bx = xNext[c] - xPrev[c], by = yNext[c] - yPrev[c], bz = zNext[c] - zPrev[c];
+    nx[c] = ay * bz - az * by;
+    ny[c] = az * bx - ax * bz;
+    nz[c] = ax * by - ay * bx;
+  }
+}
+
+// Normalises (nx, ny, nz) in place; a zero vector becomes (0, 1, 0).
+void normaliseRow(std::size_t count, float* __restrict nx, float* __restrict ny, float* __restrict nz) {
+  for (std::size_t k = 0; k < count; ++k) {
+    const float l = nx[k] * nx[k] + ny[k] * ny[k] + nz[k] * nz[k];
+    const bool usable = l > 0.0f;
+    const float inverse = 1.0f / std::sqrt(usable ? l : 1.0f);
+    nx[k] = usable ? nx[k] * inverse : 0.0f;
+    ny[k] = usable ? ny[k] * inverse : 1.0f;
+    nz[k] = usable ? nz[k] * inverse : 0.0f;
+  }
+}
+
+}  // namespace
+
+// One pass over the rows: row r's positions go into the x, y and z planes and out, then row
+// r − 1's normals are made from the planes of rows r − 2 .. r while they are still in the cache.
+//
+// A normal is the sum of the cross products of consecutive edges to the four neighbours,
 // E1×E2 + E2×E3 + E3×E4 + E4×E1, which equals (E1 − E3)×(E2 − E4): one cross product of the
 // central differences, with a missing border neighbour standing in as the vertex itself.
-// Reads the position planes that writePositions filled, so the interior columns run as
-// contiguous (vectorised) loops.
-void HeightFieldMeshBuilder::writeNormalsFromPositions(float* out) const {
-  const float* X = planeX.data();
-  const float* Y = planeY.data();
-  const float* Z = planeZ.data();
+void HeightFieldMeshBuilder::writeDisplacedGrid(float* positions, float* normals) const {
   const std::size_t n = columns;
-  constexpr std::size_t kChunk = 256;
-  float nx[kChunk], ny[kChunk], nz[kChunk];
-  for (std::uint32_t r = 0; r < rows; ++r) {
+  const std::size_t count = n * rows;
+  // Scratch kept with the builder, so that refreshes do not allocate: the planes, the x of every
+  // column, one row of heights and three of normal components.
+  planeX.resize(count);
+  planeY.resize(count);
+  planeZ.resize(count);
+  rowScratch.resize(4 * n);
+  rowHeights.resize(n);
+  float levels[256];
+  fillLevels(low, high, levels);
+  const float step = spacing;
+  const float x0 = -static_cast<float>(columns - 1) * step * 0.5f;
+  const float z0 = static_cast<float>(rows - 1) * step * 0.5f;
+  float* const columnX = rowScratch.data();
+  float* const nx = columnX + n;
+  float* const ny = nx + n;
+  float* const nz = ny + n;
+  for (std::uint32_t c = 0; c < columns; ++c) columnX[c] = x0 + static_cast<float>(c) * step;
+  float* const X = planeX.data();
+  float* const Y = planeY.data();
+  float* const Z = planeZ.data();
+  const HeightSource& source = *heights;
+
+  auto normalRow = [&](std::uint32_t r) {
     const std::size_t cur = static_cast<std::size_t>(r) * n;
     const std::size_t next = static_cast<std::size_t>(r + 1 < rows ? r + 1 : r) * n;
     const std::size_t prev = static_cast<std::size_t>(r > 0 ? r - 1 : r) * n;
-    for (std::size_t first = 0; first < n; first += kChunk) {
-      const std::size_t count = std::min(kChunk, n - first);
-      auto cross = [&](std::size_t c, std::size_t right, std::size_t left, std::size_t k) {
-        const float ax = X[cur + right] - X[cur + left];
-        const float ay = Y[cur + right] - Y[cur + left];
-        const float az = Z[cur + right] - Z[cur + left];
-        const float bx = X[next + c] - X[prev + c];
-        const float by = Y[next + c] - Y[prev + c];
-        const float bz = Z[next + c] - Z[prev + c];
-        nx[k] = ay * bz - az * by;
-        ny[k] = az * bx - ax * bz;
-        nz[k] = ax * by - ay * bx;
-      };
-      const std::size_t lo = std::max<std::size_t>(first, 1);
-      const std::size_t hi = std::min(first + count, n - 1);
-      for (std::size_t c = lo; c < hi; ++c) cross(c, c + 1, c - 1, c - first);
-      if (first == 0) cross(0, 1, 0, 0);
-      if (first + count == n) cross(n - 1, n - 1, n - 2, count - 1);
-      for (std::size_t k = 0; k < count; ++k) {
-        const float l = nx[k] * nx[k] + ny[k] * ny[k] + nz[k] * nz[k];
-        const bool usable = l > 0.0f;
-        const float inverse = 1.0f / std::sqrt(usable ? l : 1.0f);
-        nx[k] = usable ? nx[k] * inverse : 0.0f;
-        ny[k] = usable ? ny[k] * inverse : 1.0f;
-        nz[k] = usable ? nz[k] * inverse : 0.0f;
-      }
-      float* o = out + (cur + first) * 3;
-      for (std::size_t k = 0; k < count; ++k, o += 3) {
-        o[0] = nx[k];
-        o[1] = ny[k];
-        o[2] = nz[k];
-      }
-    }
+    crossRow(X + cur, Y + cur, Z + cur, X + next, Y + next, Z + next, X + prev, Y + prev, Z + prev,
+             n, nx, ny, nz);
+    normaliseRow(n, nx, ny, nz);
+    interleave(nx, ny, nz, n, normals + 3 * cur);
+  };
+
+  for (std::uint32_t r = 0; r < rows; ++r) {
+    const std::size_t at = static_cast<std::size_t>(r) * n;
+    source.readRow(0, r, columns, rowHeights.data());
+    displacedRow(rowHeights.data(), levels, columnX, displacementX + at, displacementZ + at,
+                 z0 - static_cast<float>(r) * step, n, X + at, Y + at, Z + at);
+    interleave(X + at, Y + at, Z + at, n, positions + 3 * at);
+    if (normals && r > 0) normalRow(r - 1);
   }
+  if (normals) normalRow(rows - 1);
 }
 
 void HeightFieldMeshBuilder::writeTexCoords(float* out) const {

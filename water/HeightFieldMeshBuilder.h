@@ -53,7 +53,8 @@ class HeightFieldMeshBuilder {
  private:
   void writePositions(float* positions) const;
   void writeNormalsFromHeights(float* normals) const;
-  void writeNormalsFromPositions(float* normals) const;
+  // Positions pushed by the displacement, and (when normals is given) their normals.
+  void writeDisplacedGrid(float* positions, float* normals) const;
   void writeTexCoords(float* texCoords) const;
   void writeIndices(std::uint16_t* indices) const;
 
@@ -67,8 +68,10 @@ class HeightFieldMeshBuilder {
   float spacing = 1.0f;
   const Complex* displacementX = nullptr;
   const Complex* displacementZ = nullptr;
-  // Positions as separate x, y and z planes for the displaced normals; sized at the first build.
+  // Displaced positions as separate x, y and z planes for their normals; sized at the first build.
   mutable std::vector<float> planeX;
   mutable std::vector<float> planeY;
   mutable std::vector<float> planeZ;
+  mutable std::vector<float> rowScratch;
+  mutable std::vector<std::uint8_t> rowHeights;
 };
