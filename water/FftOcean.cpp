@@ -21,12 +21,13 @@ FftOcean::FftOcean(int log2N, int log2M, float amplitude, float windX, float win
   h0 = FftPlan2D::allocate(count);
   h = FftPlan2D::allocate(count);
   const std::size_t visited = static_cast<std::size_t>(rows / 2 + 1) * columns;
-  omega.resize(visited);
+  const std::size_t halfColumns = columns / 2 + 1;
+  omega.resize(static_cast<std::size_t>(rows / 2 + 1) * halfColumns);
+  halfCos.resize(omega.size());
+  halfSin.resize(omega.size());
   phaseCos.resize(visited);
   phaseSin.resize(visited);
   mirroredInitial.resize(2 * visited);
-  rowSigns.resize(2 * static_cast<std::size_t>(columns));
-  for (std::size_t i = 0; i < rowSigns.size(); ++i) rowSigns[i] = (i / 2) % 2 == 0 ? 1.0f : -1.0f;
 
   const float windSquared = windX * windX + windZ * windZ;
   const float largestWave = windSquared / kGravity;
@@ -46,7 +47,7 @@ FftOcean::FftOcean(int log2N, int log2M, float amplitude, float windX, float win
       const float scale = std::sqrt(spectrum);
       const std::size_t index = static_cast<std::size_t>(r) * columns + c;
       h0[index] = Complex(0.70710677f * real * scale, 0.70710677f * imaginary * scale);
-      if (index < omega.size()) omega[index] = std::sqrt(kGravity * std::sqrt(kSquared));
+      if (r <= rows / 2 && c < halfColumns) omega[r * halfColumns + c] = std::sqrt(kGravity * std::sqrt(kSquared));
     }
   }
   for (std::size_t i = 0; i < visited; ++i) {
@@ -54,6 +55,16 @@ FftOcean::FftOcean(int log2N, int log2M, float amplitude, float windX, float win
     const std::size_t mirror = ((rows - r) & (rows - 1)) * columns + ((columns - c) & (columns - 1));
     mirroredInitial[2 * i] = h0[mirror].real();
     mirroredInitial[2 * i + 1] = -h0[mirror].imag();
+  }
+  reversedInitial.resize(2 * visited);
+  reversedMirrored.resize(2 * visited);
+  for (std::size_t i = 0; i < visited; ++i) {
+    const std::size_t r = i / columns, c = i % columns;
+    const std::size_t reversed = r * columns + ((columns - c) & (columns - 1));
+    for (int part = 0; part < 2; ++part) {
+      reversedInitial[2 * i + part] = reinterpret_cast<const float*>(h0)[2 * reversed + part];
+      reversedMirrored[2 * i + part] = mirroredInitial[2 * reversed + part];
+    }
   }
 }
 
@@ -79,21 +90,36 @@ void phaseFactors(const double* omega, double timeSec, std::size_t count, float*
   for (std::size_t i = 0; i < count; ++i) sinCosPeriod(reducePhase(omega[i] * timeSec), sinOut[i], cosOut[i]);
 }
 
-// One row of h = a·e + b·conj(e), with b = conj(h0(−k)) already in row order.
+// One row of h = a·e + b·conj(e), with b = conj(h0(−k)) already in row order; with Conjugate set,
+// its conjugate.
+template <bool Conjugate>
 void combineRow(const float* __restrict a, const float* __restrict b, const float* __restrict co,
                 const float* __restrict sn, std::size_t count, float* __restrict out) {
   for (std::size_t c = 0; c < count; ++c) {
     const float ar = a[2 * c], ai = a[2 * c + 1], br = b[2 * c], bi = b[2 * c + 1];
+    const float imag = ar * sn[c] + ai * co[c] + bi * co[c] - br * sn[c];
     out[2 * c] = ar * co[c] - ai * sn[c] + br * co[c] + bi * sn[c];
-    out[2 * c + 1] = ar * sn[c] + ai * co[c] + bi * co[c] - br * sn[c];
+    out[2 * c + 1] = Conjugate ? -imag : imag;
   }
+}
+
+// A visited row's factors from its columns 0..N/2: column c > N/2 takes those of N − c.
+void expandRow(const float* half, std::size_t columns, float* __restrict row) {
+  const std::size_t halfColumns = columns / 2 + 1;
+  for (std::size_t c = 0; c < halfColumns; ++c) row[c] = half[c];
+  for (std::size_t c = halfColumns; c < columns; ++c) row[c] = half[columns - c];
 }
 
 }  // namespace
 
 void FftOcean::evaluate(double timeSec) {
   const std::uint32_t halfRows = rows / 2;
-  phaseFactors(omega.data(), timeSec, omega.size(), phaseCos.data(), phaseSin.data());
+  phaseFactors(omega.data(), timeSec, omega.size(), halfCos.data(), halfSin.data());
+  const std::size_t halfColumns = columns / 2 + 1;
+  for (std::uint32_t r = 0; r <= halfRows; ++r) {
+    expandRow(halfCos.data() + r * halfColumns, columns, phaseCos.data() + static_cast<std::size_t>(r) * columns);
+    expandRow(halfSin.data() + r * halfColumns, columns, phaseSin.data() + static_cast<std::size_t>(r) * columns);
+  }
   float* out = reinterpret_cast<float*>(h);
   const float* initial = reinterpret_cast<const float*>(h0);
   const float* mirrored = mirroredInitial.data();
@@ -121,20 +147,17 @@ void FftOcean::evaluate(double timeSec) {
       out[2 * mirrorIndex + 1] = -imag;
     }
   }
-  // Rows 1..M/2 write distinct cells, so they run in two straight passes: the row itself
-  // (contiguous, with conj(h0(−k)) stored in row order), then the conjugates into the mirror row.
+  // Rows 1..M/2 write distinct cells, so each runs as a straight pass over its own inputs (with
+  // conj(h0(−k)) stored in row order). Row M − r, column j holds the conjugate of (r, N − j), whose
+  // phase factor is that of (r, j): it is made the same way from the inputs stored in reverse.
   for (std::uint32_t r = 1; r <= halfRows; ++r) {
     const std::size_t rowStart = static_cast<std::size_t>(r) * columns;
-    float* o = out + 2 * rowStart;
-    combineRow(initial + 2 * rowStart, mirrored + 2 * rowStart, phaseCos.data() + rowStart,
-               phaseSin.data() + rowStart, columns, o);
+    const float* co = phaseCos.data() + rowStart;
+    const float* sn = phaseSin.data() + rowStart;
+    combineRow<false>(initial + 2 * rowStart, mirrored + 2 * rowStart, co, sn, columns, out + 2 * rowStart);
     if (r == halfRows) continue;
-    float* m = out + 2 * static_cast<std::size_t>(rows - r) * columns;
-    for (std::uint32_t c = 0; c < columns; ++c) {
-      const std::size_t mc = (columns - c) & (columns - 1);
-      m[2 * mc] = o[2 * c];
-      m[2 * mc + 1] = -o[2 * c + 1];
-    }
+    combineRow<true>(reversedInitial.data() + 2 * rowStart, reversedMirrored.data() + 2 * rowStart, co, sn,
+                     columns, out + 2 * static_cast<std::size_t>(rows - r) * columns);
   }
   spectrumStored();
   transform();
@@ -146,10 +169,19 @@ void FftOcean::transformCentred(Complex* data, float factor) const {
   plan.execute(data);
   float* values = reinterpret_cast<float*>(data);
   const std::size_t rowFloats = 2 * static_cast<std::size_t>(columns);
-  const float* signs = rowSigns.data();
   for (std::uint32_t r = 0; r < rows; ++r) {
-    float* row = values + r * rowFloats;
-    const float rowFactor = (r & 1) ? -factor : factor;
-    for (std::size_t i = 0; i < rowFloats; ++i) row[i] *= rowFactor * signs[i];
+    float* __restrict row = values + r * rowFloats;
+    // Along a row the cells alternate factor, −factor, ... (starting with −factor on odd rows):
+    // two cells, four floats, at a time.
+    const float first = (r & 1) ? -factor : factor;
+    const float second = -first;
+    std::size_t i = 0;
+    for (; i + 4 <= rowFloats; i += 4) {
+      row[i] *= first;
+      row[i + 1] *= first;
+      row[i + 2] *= second;
+      row[i + 3] *= second;
+    }
+    for (; i < rowFloats; ++i) row[i] *= first;  // a single column
   }
 }

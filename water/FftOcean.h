@@ -72,12 +72,18 @@ class FftOcean {
   std::uint32_t columns, rows;
   Complex* h0 = nullptr;
   Complex* h = nullptr;
-  // Per cell of rows 0..M/2 (the rows evaluate() visits): ω(k), fixed for the life of the ocean,
-  // and the phase factor of the current evaluation.
+  // ω(k) of the cells of rows 0..M/2 (the rows evaluate() visits) and columns 0..N/2, fixed for
+  // the life of the ocean: column N − c has the same |k| as column c, so its phase is the same.
   std::vector<double> omega;
+  std::vector<float> halfCos;
+  std::vector<float> halfSin;
+  // The phase factors of the current evaluation for every visited cell.
   std::vector<float> phaseCos;
   std::vector<float> phaseSin;
   std::vector<float> mirroredInitial;  // conj(h0(−k)) of the same cells, real and imaginary
-  std::vector<float> rowSigns;  // +1, +1, −1, −1, … over the 2·N floats of a row
+  // h0 and conj(h0(−k)) of the same rows with the columns reversed: column j holds column
+  // (N − j) mod N.
+  std::vector<float> reversedInitial;
+  std::vector<float> reversedMirrored;
   FftPlan2D plan;
 };
