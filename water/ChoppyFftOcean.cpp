@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "foundation/VectorLoops.h"
+
 ChoppyFftOcean::ChoppyFftOcean(float lambda, int log2N, int log2M, float amplitude, float windX,
                                float windZ, float patchX, float patchZ)
     : FftOcean(log2N, log2M, amplitude, windX, windZ, patchX, patchZ), lambda(lambda) {
@@ -22,19 +24,26 @@ ChoppyFftOcean::~ChoppyFftOcean() {
   FftPlan2D::release(dz);
 }
 
-void ChoppyFftOcean::spectrumStored() {
-  const float* h = reinterpret_cast<const float*>(heights());
-  float* x = reinterpret_cast<float*>(dx);
-  float* z = reinterpret_cast<float*>(dz);
-  const std::size_t count = unitX.size();
-  // value·(0, −u) = (imag·u, −real·u)
+namespace {
+
+// value·(0, −u) = (imag·u, −real·u) for both unit components.
+VECTOR_LOOPS void displacementSpectra(const float* __restrict h, const float* __restrict ux,
+                                      const float* __restrict uz, std::size_t count, float* __restrict x,
+                                      float* __restrict z) {
   for (std::size_t i = 0; i < count; ++i) {
     const float real = h[2 * i], imag = h[2 * i + 1];
-    x[2 * i] = imag * unitX[i];
-    x[2 * i + 1] = -real * unitX[i];
-    z[2 * i] = imag * unitZ[i];
-    z[2 * i + 1] = -real * unitZ[i];
+    x[2 * i] = imag * ux[i];
+    x[2 * i + 1] = -real * ux[i];
+    z[2 * i] = imag * uz[i];
+    z[2 * i + 1] = -real * uz[i];
   }
+}
+
+}  // namespace
+
+void ChoppyFftOcean::spectrumStored() {
+  displacementSpectra(reinterpret_cast<const float*>(heights()), unitX.data(), unitZ.data(), unitX.size(),
+                      reinterpret_cast<float*>(dx), reinterpret_cast<float*>(dz));
 }
 
 void ChoppyFftOcean::transform() {

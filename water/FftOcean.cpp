@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "foundation/Random.h"
+#include "foundation/VectorLoops.h"
 #include "water/PhaseFactors.h"
 
 FftOcean::FftOcean(int log2N, int log2M, float amplitude, float windX, float windZ, float patchX,
@@ -85,7 +86,7 @@ namespace {
 
 // e = (cos ωt, sin ωt) of every cell. The phase is reduced in double: the time term grows
 // without bound.
-void phaseFactors(const double* omega, double timeSec, std::size_t count, float* cosOut,
+VECTOR_LOOPS void phaseFactors(const double* omega, double timeSec, std::size_t count, float* cosOut,
                   float* sinOut) {
   for (std::size_t i = 0; i < count; ++i) sinCosPeriod(reducePhase(omega[i] * timeSec), sinOut[i], cosOut[i]);
 }
@@ -93,7 +94,7 @@ void phaseFactors(const double* omega, double timeSec, std::size_t count, float*
 // One row of h = a·e + b·conj(e), with b = conj(h0(−k)) already in row order; with Conjugate set,
 // its conjugate.
 template <bool Conjugate>
-void combineRow(const float* __restrict a, const float* __restrict b, const float* __restrict co,
+VECTOR_LOOPS void combineRow(const float* __restrict a, const float* __restrict b, const float* __restrict co,
                 const float* __restrict sn, std::size_t count, float* __restrict out) {
   for (std::size_t c = 0; c < count; ++c) {
     const float ar = a[2 * c], ai = a[2 * c + 1], br = b[2 * c], bi = b[2 * c + 1];
@@ -104,10 +105,30 @@ void combineRow(const float* __restrict a, const float* __restrict b, const floa
 }
 
 // A visited row's factors from its columns 0..N/2: column c > N/2 takes those of N − c.
-void expandRow(const float* half, std::size_t columns, float* __restrict row) {
+VECTOR_LOOPS void expandRow(const float* half, std::size_t columns, float* __restrict row) {
   const std::size_t halfColumns = columns / 2 + 1;
   for (std::size_t c = 0; c < halfColumns; ++c) row[c] = half[c];
   for (std::size_t c = halfColumns; c < columns; ++c) row[c] = half[columns - c];
+}
+
+// Multiplies cell (r, c) of a rows × columns complex grid by factor·(−1)^(r+c).
+VECTOR_LOOPS void scaleAlternating(float* values, std::size_t columns, std::size_t rows, float factor) {
+  const std::size_t rowFloats = 2 * columns;
+  for (std::size_t r = 0; r < rows; ++r) {
+    float* __restrict row = values + r * rowFloats;
+    // Along a row the cells alternate factor, −factor, ... (starting with −factor on odd rows):
+    // two cells, four floats, at a time.
+    const float first = (r & 1) ? -factor : factor;
+    const float second = -first;
+    std::size_t i = 0;
+    for (; i + 4 <= rowFloats; i += 4) {
+      row[i] *= first;
+      row[i + 1] *= first;
+      row[i + 2] *= second;
+      row[i + 3] *= second;
+    }
+    for (; i < rowFloats; ++i) row[i] *= first;  // a single column
+  }
 }
 
 }  // namespace
@@ -167,21 +188,5 @@ void FftOcean::transform() { transformCentred(h, 1.0f); }
 
 void FftOcean::transformCentred(Complex* data, float factor) const {
   plan.execute(data);
-  float* values = reinterpret_cast<float*>(data);
-  const std::size_t rowFloats = 2 * static_cast<std::size_t>(columns);
-  for (std::uint32_t r = 0; r < rows; ++r) {
-    float* __restrict row = values + r * rowFloats;
-    // Along a row the cells alternate factor, −factor, ... (starting with −factor on odd rows):
-    // two cells, four floats, at a time.
-    const float first = (r & 1) ? -factor : factor;
-    const float second = -first;
-    std::size_t i = 0;
-    for (; i + 4 <= rowFloats; i += 4) {
-      row[i] *= first;
-      row[i + 1] *= first;
-      row[i + 2] *= second;
-      row[i + 3] *= second;
-    }
-    for (; i < rowFloats; ++i) row[i] *= first;  // a single column
-  }
+  scaleAlternating(reinterpret_cast<float*>(data), columns, rows, factor);
 }

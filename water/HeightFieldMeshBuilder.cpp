@@ -10,6 +10,7 @@
 #endif
 
 #include "foundation/Logger.h"
+#include "foundation/VectorLoops.h"
 
 
 HeightFieldMeshBuilder::HeightFieldMeshBuilder(RefPtr<HeightSource> source)
@@ -196,7 +197,7 @@ void interleave(const float* __restrict x, const float* __restrict y, const floa
 }
 
 // One row of displaced positions: x = column x + Re dx, y = the height's level, z = row z − Re dz.
-void displacedRow(const std::uint8_t* __restrict heights, const float* __restrict levels,
+VECTOR_LOOPS void displacedRow(const std::uint8_t* __restrict heights, const float* __restrict levels,
                   const float* __restrict columnX, const std::complex<float>* dxRow,
                   const std::complex<float>* dzRow, float z, std::size_t count, float* __restrict x,
                   float* __restrict y, float* __restrict zOut) {
@@ -210,7 +211,7 @@ void displacedRow(const std::uint8_t* __restrict heights, const float* __restric
 // Cross products of the central differences along a row (left to right) and across it (next row
 // minus previous row), n ≥ 2 columns; the border columns use the vertex itself as their missing
 // neighbour.
-void crossRow(const float* __restrict x, const float* __restrict y, const float* __restrict z,
+VECTOR_LOOPS void crossRow(const float* __restrict x, const float* __restrict y, const float* __restrict z,
               const float* __restrict xNext, const float* __restrict yNext, const float* __restrict zNext,
               const float* __restrict xPrev, const float* __restrict yPrev, const float* __restrict zPrev,
               std::size_t n, float* __restrict nx, float* __restrict ny, float* __restrict nz) {
@@ -233,7 +234,7 @@ void crossRow(const float* __restrict x, const float* __restrict y, const float*
 }
 
 // Normalises (nx, ny, nz) in place; a zero vector becomes (0, 1, 0).
-void normaliseRow(std::size_t count, float* __restrict nx, float* __restrict ny, float* __restrict nz) {
+VECTOR_LOOPS void normaliseRow(std::size_t count, float* __restrict nx, float* __restrict ny, float* __restrict nz) {
   for (std::size_t k = 0; k < count; ++k) {
     const float l = nx[k] * nx[k] + ny[k] * ny[k] + nz[k] * nz[k];
     const bool usable = l > 0.0f;

@@ -37,7 +37,6 @@ class HeightSource : public RefCounted {
     return static_cast<std::int32_t>(safe);
   }
 
- protected:
   // Row loop shared by the array sources: heightAt(i) is the height at flat index i of a
   // columns × rows grid. Goes through 32-bit integers first: the loops vectorise when the
   // narrowing to bytes is separate.

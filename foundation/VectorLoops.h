@@ -1,0 +1,12 @@
+#pragma once
+
+// Marks a function whose loops run over whole grids every frame: GCC on x86-64 compiles it twice,
+// for the baseline (SSE2) and for AVX2 (twice the vector width), and the loader picks the one the
+// processor runs. Both give the same bits: AVX2 brings no fused multiply-add, so no a·b + c is
+// contracted, and every vector operation used is correctly rounded on both paths. Elsewhere it
+// marks nothing.
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && defined(__linux__)
+#define VECTOR_LOOPS __attribute__((target_clones("avx2", "default")))
+#else
+#define VECTOR_LOOPS
+#endif
