@@ -30,6 +30,22 @@ void copyPart(std::uint8_t* out, std::size_t stride, const void* source, std::ui
   for (std::uint32_t i = 0; i < count; ++i, out += stride, in += Size) std::memcpy(out, in, Size);
 }
 
+// Positions and normals alone (the water grids' format, 24-byte vertices), the commonest refill:
+// per vertex two 16-byte moves, each carrying 12 bytes and 4 that the next move overwrites. The last
+// vertex is copied exactly, so nothing is read or written past an array.
+void copyPositionsAndNormals(std::uint8_t* out, const Vector3* positions, const Vector3* normals,
+                             std::uint32_t count) {
+  static_assert(sizeof(Vector3) == 12, "positions and normals are packed triples");
+  if (count == 0) return;
+  std::uint32_t i = 0;
+  for (; i + 1 < count; ++i, out += 24) {
+    std::memcpy(out, &positions[i], 16);
+    std::memcpy(out + 12, &normals[i], 16);
+  }
+  std::memcpy(out, &positions[i], 12);
+  std::memcpy(out + 12, &normals[i], 12);
+}
+
 void copyColors(std::uint8_t* out, std::size_t stride, const std::vector<Color>& colors, std::uint32_t count) {
   if (colors.size() != count) {
     copyPart<4>(out, stride, nullptr, count);
@@ -115,6 +131,11 @@ bool HardwareMesh::fillVertexBuffer() {
   // Part by part, in the order the format lays them out; a part the format has but the mesh
   // cannot fill is zeroed.
   auto* out = static_cast<std::uint8_t*>(data);
+  if (vertexFormat == (D3DFVF_XYZ | D3DFVF_NORMAL) && frame.positions.size() == count &&
+      frame.normals.size() == count) {
+    copyPositionsAndNormals(out, frame.positions.data(), frame.normals.data(), count);
+    return deviceSucceeded(vertices->unlock());
+  }
   copyPart<12>(out, stride, frame.positions.size() == count ? frame.positions.data() : nullptr, count);
   out += 12;
   if (vertexFormat & D3DFVF_NORMAL) {

@@ -305,4 +305,28 @@ TEST_F(MeshDraw, PartsWithoutDataAreZeroedWhateverTheBufferHeld) {
   for (int k = 0; k < 7; ++k) EXPECT_EQ(floatAt(bytes, 2 * 28 + 4 * k), expected[k]) << k;
 }
 
+// The water grids' format: every vertex, the last one included, holds its own position and normal.
+TEST_F(MeshDraw, PositionsAndNormalsAreInterleavedToTheLastVertex) {
+  const std::uint32_t n = 5;
+  std::vector<Vector3> positions(n), normals(n);
+  for (std::uint32_t i = 0; i < n; ++i) {
+    positions[i] = Vector3(float(i), 10.0f + i, 20.0f + i);
+    normals[i] = Vector3(-1.0f - i, -10.0f - i, -20.0f - i);
+  }
+  RefPtr<Mesh> mesh(new Mesh(1, n, positions, normals));
+  mesh->setDynamic(true);
+  r.renderer->drawMesh(*mesh);
+  mesh->notifyChanged();
+  HardwareMesh* hw = buffers(*mesh);
+  ASSERT_NE(hw, nullptr);
+  EXPECT_EQ(hw->format(), D3DFVF_XYZ | D3DFVF_NORMAL);
+  const std::vector<std::uint8_t>& bytes = r.device->contents(hw->vertexBuffer());
+  ASSERT_EQ(bytes.size(), n * 24u);
+  for (std::uint32_t i = 0; i < n; ++i) {
+    const float expected[6] = {positions[i].x, positions[i].y, positions[i].z,
+                               normals[i].x,   normals[i].y,   normals[i].z};
+    for (int k = 0; k < 6; ++k) EXPECT_EQ(floatAt(bytes, i * 24 + 4 * k), expected[k]) << i << " " << k;
+  }
+}
+
 }  // namespace
