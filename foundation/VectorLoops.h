@@ -7,6 +7,14 @@
 // marks nothing.
 #if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && defined(__linux__)
 #define VECTOR_LOOPS __attribute__((target_clones("avx2", "default")))
+// Code written with AVX2 intrinsics is marked AVX2_CODE and called only when hasAvx2().
+#define VECTOR_LOOPS_AVX2 1
+#define AVX2_CODE __attribute__((target("avx2")))
+inline bool hasAvx2() {
+  static const bool present = __builtin_cpu_supports("avx2");
+  return present;
+}
 #else
 #define VECTOR_LOOPS
+#define VECTOR_LOOPS_AVX2 0
 #endif

@@ -84,13 +84,14 @@ bool HeightFieldMeshBuilder::build(bool allocate, std::uint32_t& vertexCount, fl
 namespace {
 
 // Source value b maps to lo·(1 − t) + hi·t with t = b/255; exactly lo when the ends are equal.
+inline float level(std::uint8_t b, float lo, float hi, bool flat) {
+  const float t = static_cast<float>(b) / 255.0f;
+  return flat ? lo : lo * (1.0f - t) + hi * t;
+}
+
 // All 256 levels at once: a grid then looks its heights up.
 void fillLevels(float lo, float hi, float* levels) {
-  const bool flat = lo == hi;
-  for (int b = 0; b < 256; ++b) {
-    const float t = static_cast<float>(b) / 255.0f;
-    levels[b] = flat ? lo : lo * (1.0f - t) + hi * t;
-  }
+  for (int b = 0; b < 256; ++b) levels[b] = level(static_cast<std::uint8_t>(b), lo, hi, lo == hi);
 }
 
 }  // namespace
@@ -170,40 +171,74 @@ void HeightFieldMeshBuilder::writeNormalsFromHeights(float* out) const {
 
 namespace {
 
+#if defined(__SSE2__)
+// Four vertices (x0..x3, y0..y3, z0..z3) as x0 y0 z0 x1 | y1 z1 x2 y2 | z2 x3 y3 z3. The same
+// shuffles work on each 128-bit half of AVX registers, which hold vertices 0..3 and 4..7.
+#define INTERLEAVE_FOUR(shuffle, unpacklo, unpackhi, vx, vy, vz, a, b, c)     \
+  do {                                                                        \
+    const auto xy01 = unpacklo(vx, vy);                     /* x0 y0 x1 y1 */ \
+    const auto xy23 = unpackhi(vx, vy);                     /* x2 y2 x3 y3 */ \
+    const auto z0x1 = shuffle(vz, vx, _MM_SHUFFLE(1, 1, 0, 0)); /* z0 z0 x1 x1 */ \
+    const auto y1z1 = shuffle(vy, vz, _MM_SHUFFLE(1, 1, 1, 1)); /* y1 y1 z1 z1 */ \
+    const auto z2x3 = shuffle(vz, vx, _MM_SHUFFLE(3, 3, 2, 2)); /* z2 z2 x3 x3 */ \
+    const auto y3z3 = shuffle(vy, vz, _MM_SHUFFLE(3, 3, 3, 3)); /* y3 y3 z3 z3 */ \
+    a = shuffle(xy01, z0x1, _MM_SHUFFLE(2, 0, 1, 0));                         \
+    b = shuffle(y1z1, xy23, _MM_SHUFFLE(1, 0, 2, 0));                         \
+    c = shuffle(z2x3, y3z3, _MM_SHUFFLE(2, 0, 2, 0));                         \
+  } while (false)
+#endif
+
+#if VECTOR_LOOPS_AVX2
+// Eight vertices at a time; returns how many were written.
+AVX2_CODE std::size_t interleaveEights(const float* __restrict x, const float* __restrict y,
+                                       const float* __restrict z, std::size_t count, float* __restrict out) {
+  std::size_t i = 0;
+  for (; i + 8 <= count; i += 8, out += 24) {
+    const __m256 vx = _mm256_loadu_ps(x + i), vy = _mm256_loadu_ps(y + i), vz = _mm256_loadu_ps(z + i);
+    __m256 a, b, c;  // per half: the three quarters of its twelve floats
+    INTERLEAVE_FOUR(_mm256_shuffle_ps, _mm256_unpacklo_ps, _mm256_unpackhi_ps, vx, vy, vz, a, b, c);
+    _mm256_storeu_ps(out, _mm256_permute2f128_ps(a, b, 0x20));
+    _mm256_storeu_ps(out + 8, _mm256_permute2f128_ps(c, a, 0x30));
+    _mm256_storeu_ps(out + 16, _mm256_permute2f128_ps(b, c, 0x31));
+  }
+  return i;
+}
+#endif
+
 // out[3i], out[3i + 1], out[3i + 2] = x[i], y[i], z[i] for i < count.
 void interleave(const float* __restrict x, const float* __restrict y, const float* __restrict z,
                 std::size_t count, float* __restrict out) {
   std::size_t i = 0;
+#if VECTOR_LOOPS_AVX2
+  if (hasAvx2()) i = interleaveEights(x, y, z, count, out);
+#endif
 #if defined(__SSE2__)
-  // Four vertices at a time: x0..x3, y0..y3, z0..z3 become x0 y0 z0 x1 | y1 z1 x2 y2 | z2 x3 y3 z3.
-  for (; i + 4 <= count; i += 4, out += 12) {
+  for (; i + 4 <= count; i += 4) {
     const __m128 vx = _mm_loadu_ps(x + i), vy = _mm_loadu_ps(y + i), vz = _mm_loadu_ps(z + i);
-    const __m128 xy01 = _mm_unpacklo_ps(vx, vy);                       // x0 y0 x1 y1
-    const __m128 xy23 = _mm_unpackhi_ps(vx, vy);                       // x2 y2 x3 y3
-    const __m128 z0x1 = _mm_shuffle_ps(vz, vx, _MM_SHUFFLE(1, 1, 0, 0));  // z0 z0 x1 x1
-    const __m128 y1z1 = _mm_shuffle_ps(vy, vz, _MM_SHUFFLE(1, 1, 1, 1));  // y1 y1 z1 z1
-    const __m128 z2x3 = _mm_shuffle_ps(vz, vx, _MM_SHUFFLE(3, 3, 2, 2));  // z2 z2 x3 x3
-    const __m128 y3z3 = _mm_shuffle_ps(vy, vz, _MM_SHUFFLE(3, 3, 3, 3));  // y3 y3 z3 z3
-    _mm_storeu_ps(out, _mm_shuffle_ps(xy01, z0x1, _MM_SHUFFLE(2, 0, 1, 0)));
-    _mm_storeu_ps(out + 4, _mm_shuffle_ps(y1z1, xy23, _MM_SHUFFLE(1, 0, 2, 0)));
-    _mm_storeu_ps(out + 8, _mm_shuffle_ps(z2x3, y3z3, _MM_SHUFFLE(2, 0, 2, 0)));
+    __m128 a, b, c;
+    INTERLEAVE_FOUR(_mm_shuffle_ps, _mm_unpacklo_ps, _mm_unpackhi_ps, vx, vy, vz, a, b, c);
+    _mm_storeu_ps(out + 3 * i, a);
+    _mm_storeu_ps(out + 3 * i + 4, b);
+    _mm_storeu_ps(out + 3 * i + 8, c);
   }
 #endif
-  for (; i < count; ++i, out += 3) {
-    out[0] = x[i];
-    out[1] = y[i];
-    out[2] = z[i];
+  for (; i < count; ++i) {
+    out[3 * i] = x[i];
+    out[3 * i + 1] = y[i];
+    out[3 * i + 2] = z[i];
   }
 }
 
 // One row of displaced positions: x = column x + Re dx, y = the height's level, z = row z − Re dz.
-VECTOR_LOOPS void displacedRow(const std::uint8_t* __restrict heights, const float* __restrict levels,
+VECTOR_LOOPS void displacedRow(const std::uint8_t* __restrict heights, float lo, float hi,
                   const float* __restrict columnX, const std::complex<float>* dxRow,
                   const std::complex<float>* dzRow, float z, std::size_t count, float* __restrict x,
                   float* __restrict y, float* __restrict zOut) {
   const float* __restrict dx = reinterpret_cast<const float*>(dxRow);
   const float* __restrict dz = reinterpret_cast<const float*>(dzRow);
-  for (std::size_t c = 0; c < count; ++c) y[c] = levels[heights[c]];
+  // Computed rather than looked up in a table of levels: a vector loop instead of a gather.
+  const bool flat = lo == hi;
+  for (std::size_t c = 0; c < count; ++c) y[c] = level(heights[c], lo, hi, flat);
   for (std::size_t c = 0; c < count; ++c) x[c] = columnX[c] + dx[2 * c];
   for (std::size_t c = 0; c < count; ++c) zOut[c] = z - dz[2 * c];
 }
@@ -263,8 +298,6 @@ void HeightFieldMeshBuilder::writeDisplacedGrid(float* positions, float* normals
   planeZ.resize(count);
   rowScratch.resize(4 * n);
   rowHeights.resize(n);
-  float levels[256];
-  fillLevels(low, high, levels);
   const float step = spacing;
   const float x0 = -static_cast<float>(columns - 1) * step * 0.5f;
   const float z0 = static_cast<float>(rows - 1) * step * 0.5f;
@@ -291,7 +324,7 @@ void HeightFieldMeshBuilder::writeDisplacedGrid(float* positions, float* normals
   for (std::uint32_t r = 0; r < rows; ++r) {
     const std::size_t at = static_cast<std::size_t>(r) * n;
     source.readRow(0, r, columns, rowHeights.data());
-    displacedRow(rowHeights.data(), levels, columnX, displacementX + at, displacementZ + at,
+    displacedRow(rowHeights.data(), low, high, columnX, displacementX + at, displacementZ + at,
                  z0 - static_cast<float>(r) * step, n, X + at, Y + at, Z + at);
     interleave(X + at, Y + at, Z + at, n, positions + 3 * at);
     if (normals && r > 0) normalRow(r - 1);

@@ -177,4 +177,33 @@ TEST(OceanReference, SceneOceanAndItsMeshEqualAPlainEvaluationBitForBit) {
   }
 }
 
+// Widths that leave every tail of the vector loops (eight, four and single columns) to run.
+TEST(OceanReference, DisplacedGridsOfAnyShapeEqualThePlainGridBitForBit) {
+  const std::uint32_t widths[] = {2, 3, 5, 8, 12, 13, 67};
+  const std::uint32_t heights[] = {2, 3, 9};
+  for (std::uint32_t n : widths) {
+    for (std::uint32_t m : heights) {
+      SCOPED_TRACE(testing::Message() << n << " x " << m);
+      Fields fields{std::vector<Complex>(n * m), std::vector<Complex>(n * m), std::vector<Complex>(n * m)};
+      for (std::uint32_t i = 0; i < n * m; ++i) {
+        // Heights over the whole range and beyond it (the quantisation wraps), uneven pushes.
+        fields.h[i] = Complex(std::sin(0.7f * i) * 70.0f, 1.0f);
+        fields.dx[i] = Complex(std::cos(1.3f * i) * 0.4f, -2.0f);
+        fields.dz[i] = Complex(std::sin(0.3f * i + 1.0f) * 0.6f, 3.0f);
+      }
+      RefPtr<ComplexHeightSource> source = new ComplexHeightSource(fields.h.data(), n, m, kHeightMin, kHeightMax);
+      HeightFieldMeshBuilder builder(source, n, m, fields.dx.data(), fields.dz.data());
+      builder.setVerticalRange(-3.0f, 7.5f);
+      std::vector<float> positions(3 * n * m), normals(3 * n * m);
+      std::uint32_t vertexCount = 0;
+      float* p = positions.data();
+      float* nrm = normals.data();
+      ASSERT_TRUE(builder.build(false, vertexCount, &p, &nrm, nullptr, nullptr, nullptr));
+      const Grid grid = plainGrid(fields, n, m, -3.0f, 7.5f);
+      EXPECT_EQ(firstDifference(positions.data(), grid.positions.data(), positions.size()), -1);
+      EXPECT_EQ(firstDifference(normals.data(), grid.normals.data(), normals.size()), -1);
+    }
+  }
+}
+
 }  // namespace
