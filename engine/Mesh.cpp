@@ -47,28 +47,20 @@ std::uint32_t floatBits(float f) {
   return u;
 }
 
-// The bits of an edge's two end positions.
-struct EdgeKey {
-  std::uint32_t bits[6];
-};
+// A 64-bit finaliser (MurmurHash3's): every input bit reaches every output bit.
+std::uint64_t mixBits(std::uint64_t h) {
+  h ^= h >> 33;
+  h *= 0xFF51AFD7ED558CCDull;
+  h ^= h >> 33;
+  h *= 0xC4CEB9FE1A85EC53ull;
+  return h ^ (h >> 33);
+}
 
-struct EdgeKeyHash {
-  static std::uint64_t mix(std::uint64_t h) {
-    h ^= h >> 33;
-    h *= 0xFF51AFD7ED558CCDull;
-    h ^= h >> 33;
-    h *= 0xC4CEB9FE1A85EC53ull;
-    return h ^ (h >> 33);
-  }
-  std::size_t operator()(const EdgeKey& k) const {
-    std::uint64_t h = 0;
-    for (int i = 0; i < 6; i += 2) h = mix(h ^ (std::uint64_t(k.bits[i]) << 32 | k.bits[i + 1]));
-    return static_cast<std::size_t>(h);
-  }
-};
-
-EdgeKey edgeKey(const Vector3& from, const Vector3& to) {
-  return {{floatBits(from.x), floatBits(from.y), floatBits(from.z), floatBits(to.x), floatBits(to.y), floatBits(to.z)}};
+// Hash of a position's bits.
+std::uint32_t positionHash(const Vector3& p) {
+  std::uint32_t bits[3];
+  std::memcpy(bits, &p, sizeof bits);
+  return static_cast<std::uint32_t>(mixBits((std::uint64_t(bits[0]) << 32 | bits[1]) ^ mixBits(bits[2])));
 }
 
 // Angle between two edges leaving a corner; 0 for a degenerate corner, so it adds nothing.
@@ -355,6 +347,42 @@ void Mesh::computeNormals(bool angleWeighted, bool shareByPosition) {
   notifyChanged();
 }
 
+namespace {
+
+// The adjacency of triangles whose corners are given as position numbers (0 ≤ number < positions):
+// the directed edges (slot 3t + e runs from corner e to corner e + 1) are grouped by the position
+// they start at, each group in ascending triangle order (a counting sort), as Entry values holding
+// the triangle above the end position's Shift bits. An edge's neighbour is then the first entry of
+// its end's group that runs back to its start from another triangle.
+template <typename Entry, int Shift, typename Corners>
+void linkEdges(const Corners& corners, std::uint32_t slots, std::uint32_t positions, std::uint16_t* adjacency) {
+  const auto next = [](std::uint32_t slot) { return slot % 3 == 2 ? slot - 2 : slot + 1; };
+  std::vector<std::uint32_t> start(positions + 1, 0);
+  for (std::uint32_t slot = 0; slot < slots; ++slot) ++start[corners[slot] + 1];
+  for (std::uint32_t a = 0; a < positions; ++a) start[a + 1] += start[a];
+  std::vector<Entry> edges(slots);
+  {
+    std::vector<std::uint32_t> fill(start.begin(), start.end() - 1);
+    for (std::uint32_t slot = 0; slot < slots; ++slot) {
+      edges[fill[corners[slot]]++] = static_cast<Entry>(slot / 3) << Shift | corners[next(slot)];
+    }
+  }
+  constexpr Entry kEndMask = (Entry(1) << Shift) - 1;
+  for (std::uint32_t slot = 0; slot < slots; ++slot) {
+    const Entry t = slot / 3;
+    const std::uint32_t a = corners[slot], b = corners[next(slot)];
+    for (std::uint32_t at = start[b]; at < start[b + 1]; ++at) {
+      const Entry edge = edges[at];
+      if ((edge & kEndMask) == a && edge >> Shift != t) {
+        adjacency[slot] = static_cast<std::uint16_t>(edge >> Shift);
+        break;
+      }
+    }
+  }
+}
+
+}  // namespace
+
 bool Mesh::buildAdjacency() {
   adjacencyArray.clear();
   const std::uint32_t tris = triangleCount();
@@ -367,44 +395,44 @@ bool Mesh::buildAdjacency() {
     return false;
   }
   const std::vector<Vector3>& p = frames[0].positions;
-  const std::uint32_t slots = tris * 3;  // edge slot 3t + e runs from corner e to corner e + 1
-  const auto from = [&](std::uint32_t slot) -> const Vector3& { return p[corner(slot / 3, slot % 3)]; };
-  const auto to = [&](std::uint32_t slot) -> const Vector3& { return p[corner(slot / 3, (slot % 3 + 1) % 3)]; };
 
-  // Open-addressing table of directed edges keyed by their end positions (bit-identical). Each entry
-  // is the first slot along that edge; the later slots along it follow through nextSlot.
-  constexpr std::uint32_t kEnd = 0xFFFFFFFFu;
-  std::uint32_t capacity = 16;
-  while (capacity < slots * 2) capacity <<= 1;
-  const std::uint32_t mask = capacity - 1;
-  std::vector<std::uint32_t> table(capacity, kEnd), nextSlot(slots, kEnd);
-  const auto hashOf = [](const Vector3& a, const Vector3& b) {
-    return EdgeKeyHash()(edgeKey(a, b));
-  };
-  // Index of the table entry for edge (a, b): the entry holding it, or the empty entry where it goes.
-  const auto locate = [&](const Vector3& a, const Vector3& b) {
-    std::uint32_t i = static_cast<std::uint32_t>(hashOf(a, b)) & mask;
-    while (table[i] != kEnd && !(bitEqual(from(table[i]), a) && bitEqual(to(table[i]), b))) i = (i + 1) & mask;
-    return i;
-  };
-
-  // Inserting from the last slot down and pushing in front leaves every chain in ascending order.
-  for (std::uint32_t slot = slots; slot-- > 0;) {
-    const std::uint32_t i = locate(from(slot), to(slot));
-    nextSlot[slot] = table[i];
-    table[i] = slot;
-  }
-
-  adjacencyArray.assign(slots, kNoNeighbour);
-  for (std::uint32_t slot = 0; slot < slots; ++slot) {
-    const std::uint32_t t = slot / 3;
-    // The first triangle other than t running the same edge the other way.
-    for (std::uint32_t other = table[locate(to(slot), from(slot))]; other != kEnd; other = nextSlot[other]) {
-      if (other / 3 != t) {
-        adjacencyArray[slot] = static_cast<std::uint16_t>(other / 3);
-        break;
+  // Edges join on their end positions, bit for bit, not on vertex indices (texture seams split
+  // vertices). So every vertex first gets the number of its position: that of the first vertex at
+  // the same position, found through an open-addressing table of vertex indices.
+  std::vector<std::uint32_t> positionOf(vertices);
+  std::uint32_t positionCount = 0;
+  {
+    constexpr std::uint32_t kEmpty = 0xFFFFFFFFu;
+    std::uint32_t capacity = 16;
+    while (capacity < vertices * 2) capacity <<= 1;
+    const std::uint32_t mask = capacity - 1;
+    std::vector<std::uint32_t> table(capacity, kEmpty);
+    for (std::uint32_t v = 0; v < vertices; ++v) {
+      std::uint32_t i = positionHash(p[v]) & mask;
+      while (table[i] != kEmpty && !bitEqual(p[table[i]], p[v])) i = (i + 1) & mask;
+      if (table[i] == kEmpty) {
+        table[i] = v;
+        positionOf[v] = positionCount++;
+      } else {
+        positionOf[v] = positionOf[table[i]];
       }
     }
+  }
+  // Position number of each triangle's corners, slot by slot.
+  struct Corners {
+    const std::uint32_t* positionOf;
+    const std::uint16_t* indices;  // null: vertex 3t + e
+    std::uint32_t operator[](std::uint32_t slot) const { return positionOf[indices ? indices[slot] : slot]; }
+  };
+  const Corners corners{positionOf.data(), indexArray.empty() ? nullptr : indexArray.data()};
+
+  adjacencyArray.assign(tris * 3, kNoNeighbour);
+  // Four bytes an edge while the position numbers fit 16 bits (always for indexed meshes), eight
+  // beyond: the grouped edges are the largest array here, and smaller stays in the cache.
+  if (positionCount <= 0x10000u) {
+    linkEdges<std::uint32_t, 16>(corners, tris * 3, positionCount, adjacencyArray.data());
+  } else {
+    linkEdges<std::uint64_t, 32>(corners, tris * 3, positionCount, adjacencyArray.data());
   }
   return true;
 }

@@ -251,6 +251,50 @@ TEST(MeshAdjacencyTest, MatchesQuadraticSearchOnRandomMeshes) {
   EXPECT_EQ(loose->adjacency()[1], 1);
 }
 
+TEST(MeshAdjacencyTest, MatchesQuadraticSearchOnAClosedSphere) {
+  // Poles of valence 40, rings of valence 6, every edge shared once each way.
+  RefPtr<Mesh> sphere = Mesh::createSphere(1.0f, 40);
+  ASSERT_TRUE(sphere->buildAdjacency());
+  EXPECT_EQ(sphere->adjacency(), referenceAdjacency(*sphere));
+  for (std::uint16_t u : sphere->adjacency()) ASSERT_NE(u, Mesh::kNoNeighbour);
+}
+
+// Positions join bit for bit: 0 and −0 compare equal as numbers but are different positions.
+TEST(MeshAdjacencyTest, SignedZeroesAreDifferentPositions) {
+  const std::uint16_t none = Mesh::kNoNeighbour;
+  RefPtr<Mesh> joined(new Mesh(1, 4, {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}}, {}, {}, {}, {0, 2, 1, 1, 2, 3}));
+  ASSERT_TRUE(joined->buildAdjacency());
+  EXPECT_EQ(joined->adjacency(), (std::vector<std::uint16_t>{none, 1, none, 0, none, none}));
+  // The second triangle's copy of vertex 2 sits at (−0, 1, 0).
+  RefPtr<Mesh> split(new Mesh(1, 6, {{0, 0, 0}, {0, 1, 0}, {1, 0, 0}, {1, 0, 0}, {-0.0f, 1, 0}, {1, 1, 0}}));
+  ASSERT_TRUE(split->buildAdjacency());
+  EXPECT_EQ(split->adjacency(), std::vector<std::uint16_t>(6, none));
+}
+
+// A non-indexed mesh with more distinct positions than 16 bits can number: pairs of triangles
+// sharing a diagonal, each pair at its own place.
+TEST(MeshAdjacencyTest, MoreThan65536PositionsStillJoin) {
+  const std::uint32_t pairs = 20000;  // 40000 triangles, 80000 positions
+  std::vector<Vector3> positions;
+  positions.reserve(pairs * 6);
+  for (std::uint32_t q = 0; q < pairs; ++q) {
+    const float x = static_cast<float>(q % 200) * 2.0f, y = static_cast<float>(q / 200) * 2.0f;
+    const Vector3 a(x, y, 0), b(x + 1, y, 0), c(x, y + 1, 0), d(x + 1, y + 1, 0);
+    for (const Vector3& v : {a, c, b, b, c, d}) positions.push_back(v);  // (a, c, b) and (b, c, d)
+  }
+  RefPtr<Mesh> mesh(new Mesh(1, pairs * 6, positions));
+  ASSERT_TRUE(mesh->buildAdjacency());
+  const std::vector<std::uint16_t>& adj = mesh->adjacency();
+  ASSERT_EQ(adj.size(), pairs * 6u);
+  const std::uint16_t none = Mesh::kNoNeighbour;
+  for (std::uint32_t q = 0; q < pairs; ++q) {
+    // Edge 1 of the first (c → b) meets edge 0 of the second (b → c).
+    const std::uint16_t first = static_cast<std::uint16_t>(2 * q), second = static_cast<std::uint16_t>(2 * q + 1);
+    const std::vector<std::uint16_t> expected = {none, second, none, first, none, none};
+    ASSERT_EQ(std::vector<std::uint16_t>(adj.begin() + 6 * q, adj.begin() + 6 * q + 6), expected) << q;
+  }
+}
+
 TEST(MeshAdjacencyTest, TooManyTrianglesRefused) {
   const std::uint32_t vertices = 3u * 65536u;
   RefPtr<Mesh> mesh(new Mesh(1, vertices, std::vector<Vector3>(vertices)));
