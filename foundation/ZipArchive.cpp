@@ -42,6 +42,16 @@ int ZipArchive::memberSize() const {
   return static_cast<int>(info.uncompressed_size);
 }
 
+bool ZipArchive::memberChecksum(const std::string& name, std::uint32_t& crc32, std::uint64_t& size) {
+  if (!handle || memberOpen) return false;
+  if (unzLocateFile(handle, name.c_str(), kCaseInsensitive) != UNZ_OK) return false;
+  unz_file_info64 info;
+  if (unzGetCurrentFileInfo64(handle, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK) return false;
+  crc32 = static_cast<std::uint32_t>(info.crc);
+  size = info.uncompressed_size;
+  return true;
+}
+
 bool ZipArchive::close() {
   if (memberOpen) closeMember();
   if (!handle) return false;

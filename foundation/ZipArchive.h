@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <string>
 
 // An open zip archive (".pk3" files are ordinary zip archives) that lets one member at a time be
@@ -24,6 +25,11 @@ class ZipArchive {
   int read(void* buffer, unsigned length);
   // Uncompressed size of the open member; -1 with no member open or a size beyond int.
   int memberSize() const;
+
+  // The CRC-32 and uncompressed size the directory records for a member, without reading it:
+  // enough to tell whether a member read earlier is still the same. False when the archive is
+  // closed, a member is open, or no member has that name.
+  bool memberChecksum(const std::string& name, std::uint32_t& crc32, std::uint64_t& size);
 
   // Closes any open member and then the archive; true when the archive was open and closed cleanly.
   bool close();

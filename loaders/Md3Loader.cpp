@@ -19,6 +19,22 @@ void logNotFound(const std::string& name) {
   Logger::instance().line(2) << "\"" << name << "\" not found." << std::endl;
 }
 
+// The three parts of the character read last, with where they came from: the archive's path and
+// each member's CRC-32 and size. The bump-mapped viewer loads the plain viewer's character right
+// after it; taken from here, its parts are neither inflated nor parsed a second time.
+struct ReadCharacter {
+  std::string archivePath;
+  std::string memberNames[3];
+  std::uint32_t crc32[3] = {};
+  std::uint64_t sizes[3] = {};
+  Md3File files[3];
+};
+
+ReadCharacter& lastReadCharacter() {
+  static ReadCharacter last;
+  return last;
+}
+
 }  // namespace
 
 RefPtr<Mesh> md3Mesh(const Md3Surface& surface) {
@@ -77,10 +93,23 @@ void Md3Loader::load(const std::string& archivePath, TextureManager* textures) {
     return;
   }
   // Every part is read and checked before anything is built, so a refused part leaves nothing.
-  Md3File files[3];
+  ReadCharacter& last = lastReadCharacter();
+  ReadCharacter wanted;
+  wanted.archivePath = archivePath;
+  bool same = last.archivePath == archivePath;
   for (int p = 0; p < 3; ++p) {
-    if (!Md3File::read(archive, modelDirectory + "/" + kPartFiles[p], files[p])) return;
+    wanted.memberNames[p] = modelDirectory + "/" + kPartFiles[p];
+    const bool known = archive.memberChecksum(wanted.memberNames[p], wanted.crc32[p], wanted.sizes[p]);
+    same = same && known && last.memberNames[p] == wanted.memberNames[p] &&
+           last.crc32[p] == wanted.crc32[p] && last.sizes[p] == wanted.sizes[p];
   }
+  if (!same) {
+    for (int p = 0; p < 3; ++p) {
+      if (!Md3File::read(archive, wanted.memberNames[p], wanted.files[p])) return;
+    }
+    last = std::move(wanted);
+  }
+  const Md3File* files = last.files;
 
   RefPtr<Model> model = new Model;
   // The MD3 data is z-up with its front along +x; the engine is y-up, the camera looking along +z.

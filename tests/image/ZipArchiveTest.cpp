@@ -74,6 +74,28 @@ TEST_F(ZipArchiveTest, MemberNamesMatchWithoutRegardToCase) {
   }
 }
 
+// CRC-32 of "HEAD" (zlib's crc32, the zip format's checksum), worked out with Python's
+// zlib.crc32(b"HEAD").
+TEST_F(ZipArchiveTest, MemberChecksumsComeFromTheDirectoryWithoutOpeningAMember) {
+  ZipArchive archive(archivePath);
+  std::uint32_t crc = 0;
+  std::uint64_t size = 0;
+  ASSERT_TRUE(archive.memberChecksum("MODELS/head.md3", crc, size));
+  EXPECT_EQ(crc, 0x91661B28u);
+  EXPECT_EQ(size, 4u);
+  ASSERT_TRUE(archive.memberChecksum("binary.bin", crc, size));
+  EXPECT_EQ(size, 10000u);
+  EXPECT_TRUE(archive.memberChecksum("empty.txt", crc, size));
+  EXPECT_EQ(crc, 0u);
+  EXPECT_EQ(size, 0u);
+  EXPECT_FALSE(archive.memberChecksum("missing.txt", crc, size));
+  // Not while a member is open: the lookup would move minizip off it.
+  ASSERT_TRUE(archive.openMember("lines.cfg"));
+  EXPECT_FALSE(archive.memberChecksum("crlf.txt", crc, size));
+  archive.closeMember();
+  EXPECT_TRUE(archive.memberChecksum("crlf.txt", crc, size));
+}
+
 TEST_F(ZipArchiveTest, MissingMemberLeavesTheStreamFailed) {
   ZipArchive archive(archivePath);
   for (const char* name : {"models/head.md", "head.md3", "", "models/head.md3x"}) {

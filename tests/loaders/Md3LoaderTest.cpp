@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "tests/support/Md3Fixtures.h"
@@ -130,6 +133,63 @@ TEST_F(Md3LoaderTest, AMissingOrBrokenPartLeavesNoModelAndOneLogLine) {
     ASSERT_EQ(lines.size(), 1u) << c.what;
     EXPECT_NE(lines[0].find(c.logged), std::string::npos) << c.what << ": " << lines[0];
   }
+}
+
+// The parts read last are kept: the same character again is built from them, in meshes of its
+// own, as long as the archive's directory lists the same members (CRC-32 and size).
+TEST_F(Md3LoaderTest, TheSameCharacterAgainIsBuiltFromThePartsReadLast) {
+  Archive archive;
+  const std::string path = dir.path() + "/pak0.pk3";
+  ASSERT_TRUE(archive.write(path));
+  Md3Loader first(path, kDirectory, textures.get());
+  ASSERT_TRUE(first.loaded());
+
+  // Damage the first part's deflated bytes but not the directory: read again, the part would be
+  // refused; the second load does not read it.
+  std::vector<char> bytes;
+  {
+    std::ifstream in(path, std::ios::binary);
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  // The first copy of the name is in the member's local header (30 bytes, then the name and the
+  // extra field, whose length is at offset 28), right before its data.
+  const std::string name = kDirectory + "/lower.md3";
+  const auto at = std::search(bytes.begin(), bytes.end(), name.begin(), name.end());
+  ASSERT_NE(at, bytes.end());
+  const std::size_t header = static_cast<std::size_t>(at - bytes.begin()) - 30;
+  const std::size_t extra = static_cast<std::uint8_t>(bytes[header + 28]) | static_cast<std::uint8_t>(bytes[header + 29]) << 8;
+  const std::size_t data = header + 30 + name.size() + extra;
+  for (std::size_t i = data; i < data + 16; ++i) bytes[i] = static_cast<char>(bytes[i] ^ 0x5A);
+  const std::string damaged = dir.path() + "/damaged.pk3";
+  for (const std::string& target : {path, damaged}) {
+    std::ofstream out(target, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  }
+
+  LogCapture log;
+  Md3Loader second(path, kDirectory, textures.get());
+  ASSERT_TRUE(second.loaded());
+  EXPECT_TRUE(log.messages().empty());
+  ASSERT_EQ(second.lower().instances.size(), first.lower().instances.size());
+  const Mesh* a = first.lower().instances[0]->mesh();
+  const Mesh* b = second.lower().instances[0]->mesh();
+  EXPECT_NE(a, b);
+  EXPECT_EQ(a->frameCount(), b->frameCount());
+  EXPECT_EQ(a->frame(3)->positions, b->frame(3)->positions);
+  EXPECT_EQ(a->indices(), b->indices());
+
+  // Another archive path is read: there the damage shows.
+  Md3Loader other(damaged, kDirectory, textures.get());
+  EXPECT_FALSE(other.loaded());
+  EXPECT_TRUE(log.contains("lower.md3"));
+
+  // A changed member (another CRC-32) is read again.
+  Archive changed;
+  auto upperBytes = Md3Writer::encode(upper());
+  upperBytes.resize(upperBytes.size() - 8);
+  changed.add("upper.md3", upperBytes);
+  ASSERT_TRUE(changed.write(path));
+  EXPECT_FALSE(Md3Loader(path, kDirectory, textures.get()).loaded());
 }
 
 TEST_F(Md3LoaderTest, AMissingArchiveOrDirectoryLeavesNoModel) {
