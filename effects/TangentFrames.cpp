@@ -138,31 +138,43 @@ bool buildTangentFrames(Mesh& mesh, bool flipV, int channel) {
   }
 
   // Every frame with positions sums its corners into the vertex or, where the corner lies on the
-  // other side of a split vertex, into the twin.
+  // other side of a split vertex, into the twin: the target of each corner whose side would differ
+  // from its vertex's is known from frame 0, the side itself is judged anew in each frame.
+  std::vector<std::uint32_t> corners(static_cast<std::size_t>(triangles) * 3);
+  std::vector<std::uint32_t> otherSide(corners.size());  // the corner's target when its side differs
+  std::vector<std::uint8_t> cornerSide(corners.size());   // the vertex's handedness
+  for (std::uint32_t slot = 0; slot < corners.size(); ++slot) {
+    const std::uint32_t v = mesh.corner(slot / 3, static_cast<int>(slot % 3));
+    corners[slot] = v;
+    otherSide[slot] = twinOf[v] != kNoTwin ? twinOf[v] : v;
+    cornerSide[slot] = handedness[v];
+  }
   std::vector<std::vector<TangentFrame>> results(mesh.frameCount());
   std::vector<FrameSum> sums;
   for (std::uint32_t f = 0; f < mesh.frameCount(); ++f) {
     const VertexFrame& frame = *mesh.frame(f);
     if (frame.positions.size() != vertexCount) continue;
     sums.assign(total, FrameSum());
+    const Vector3* positions = frame.positions.data();
+    const bool vertexNormals = frame.normals.size() == vertexCount;
     for (std::uint32_t t = 0; t < triangles; ++t) {
-      std::uint32_t i[3];
-      Vector3 p[3];
-      TexCoord c[3];
-      cornersOf(t, i, p, c, frame);
+      const std::uint32_t* i = &corners[t * 3];
+      const Vector3 p[3] = {positions[i[0]], positions[i[1]], positions[i[2]]};
+      const TexCoord c[3] = {uv[i[0]], uv[i[1]], uv[i[2]]};
       const TriangleTangents tangents = triangleTangents(p, c, flipV);
-      const CornerNormals normals = cornerNormals(frame, vertexCount, p);
+      const Vector3 facing = tangents.tangent.cross(tangents.binormal);
+      Vector3 face;
+      if (!vertexNormals) face = cornerNormals(frame, vertexCount, p).face;
       for (int k = 0; k < 3; ++k) {
-        const std::uint32_t v = i[k];
-        const Handedness side = sideOf(tangents, normals.at(v));
-        std::uint32_t target = v;
-        if (side != kUndecided && handedness[v] != kUndecided && side != handedness[v] && twinOf[v] != kNoTwin) {
-          target = twinOf[v];
-        }
-        FrameSum& sum = sums[target];
+        const std::uint32_t slot = t * 3 + k;
+        const Vector3& normal = vertexNormals ? frame.normals[i[k]] : face;
+        const float sideValue = facing.dot(normal);
+        const Handedness side = sideValue > 0.0f ? kRight : sideValue < 0.0f ? kLeft : kUndecided;
+        const bool toTwin = side != kUndecided && cornerSide[slot] != kUndecided && side != cornerSide[slot];
+        FrameSum& sum = sums[toTwin ? otherSide[slot] : i[k]];
         add(sum.t, tangents.tangent);
         add(sum.b, tangents.binormal);
-        add(sum.n, normals.at(v));
+        add(sum.n, normal);
       }
     }
     std::vector<TangentFrame>& out = results[f];
