@@ -94,83 +94,6 @@ void fillLevels(float lo, float hi, float* levels) {
   for (int b = 0; b < 256; ++b) levels[b] = level(static_cast<std::uint8_t>(b), lo, hi, lo == hi);
 }
 
-}  // namespace
-
-void HeightFieldMeshBuilder::writePositions(float* out) const {
-  float levels[256];
-  fillLevels(low, high, levels);
-  const float step = spacing;
-  const float x0 = -static_cast<float>(columns - 1) * step * 0.5f;
-  const float z0 = static_cast<float>(rows - 1) * step * 0.5f;
-  const HeightSource& source = *heights;
-  for (std::uint32_t r = 0; r < rows; ++r) {
-    const float z = z0 - static_cast<float>(r) * step;
-    float* p = out + static_cast<std::size_t>(r) * columns * 3;
-    // Heights a chunk at a time through the source's row reader, on the stack.
-    std::uint8_t chunk[256];
-    for (std::uint32_t start = 0; start < columns; start += 256) {
-      const std::uint32_t count = std::min<std::uint32_t>(256, columns - start);
-      source.readRow(start, r, count, chunk);
-      for (std::uint32_t c = 0; c < count; ++c, p += 3) {
-        p[0] = x0 + static_cast<float>(start + c) * step;
-        p[1] = levels[chunk[c]];
-        p[2] = z;
-      }
-    }
-  }
-}
-
-void HeightFieldMeshBuilder::writeNormalsFromHeights(float* out) const {
-  const HeightSource& source = *heights;
-  const float q = (high - low) * (1.0f / 255.0f);
-  const float up = 2.0f * spacing;
-  const std::uint32_t n = columns;
-  constexpr std::uint32_t kChunk = 256;
-  // Source rows a chunk at a time; the current row also holds one column either side.
-  std::uint8_t above[kChunk], below[kChunk], row[kChunk + 2];
-  float nx[kChunk], ny[kChunk], nz[kChunk];
-  for (std::uint32_t r = 0; r < rows; ++r) {
-    const std::uint32_t down = std::min(r + 1, rows - 1);
-    const std::uint32_t upRow = r == 0 ? 0 : r - 1;
-    const int rowFactor = (r == 0 || r == rows - 1) ? 2 : 1;
-    for (std::uint32_t first = 0; first < n; first += kChunk) {
-      const std::uint32_t count = std::min(kChunk, n - first);
-      source.readRow(first, upRow, count, above);
-      source.readRow(first, down, count, below);
-      // row[k + 1] is column first + k; row[0] and row[count + 1] its neighbours, clamped.
-      source.readRow(first, r, count, row + 1);
-      row[0] = first > 0 ? source.get(first - 1, r) : row[1];
-      row[count + 1] = first + count < n ? source.get(first + count, r) : row[count];
-      for (std::uint32_t k = 0; k < count; ++k) {
-        const int gx = static_cast<int>(row[k + 2]) - static_cast<int>(row[k]);
-        const int gz = static_cast<int>(below[k]) - static_cast<int>(above[k]);
-        nx[k] = -static_cast<float>(gx) * q;
-        ny[k] = up;
-        nz[k] = static_cast<float>(gz * rowFactor) * q;
-      }
-      // The border columns see the vertex itself as their missing neighbour, doubled.
-      if (first == 0) nx[0] *= 2.0f;
-      if (first + count == n) nx[count - 1] *= 2.0f;
-      for (std::uint32_t k = 0; k < count; ++k) {
-        const float l = nx[k] * nx[k] + ny[k] * ny[k] + nz[k] * nz[k];
-        const bool usable = l > 0.0f;
-        const float inverse = 1.0f / std::sqrt(usable ? l : 1.0f);
-        nx[k] = usable ? nx[k] * inverse : 0.0f;
-        ny[k] = usable ? ny[k] * inverse : 1.0f;
-        nz[k] = usable ? nz[k] * inverse : 0.0f;
-      }
-      float* o = out + (static_cast<std::size_t>(r) * n + first) * 3;
-      for (std::uint32_t k = 0; k < count; ++k, o += 3) {
-        o[0] = nx[k];
-        o[1] = ny[k];
-        o[2] = nz[k];
-      }
-    }
-  }
-}
-
-namespace {
-
 #if defined(__SSE2__)
 // Four vertices (x0..x3, y0..y3, z0..z3) as x0 y0 z0 x1 | y1 z1 x2 y2 | z2 x3 y3 z3. The same
 // shuffles work on each 128-bit half of AVX registers, which hold vertices 0..3 and 4..7.
@@ -281,6 +204,67 @@ VECTOR_LOOPS void normaliseRow(std::size_t count, float* __restrict nx, float* _
 }
 
 }  // namespace
+
+void HeightFieldMeshBuilder::writePositions(float* out) const {
+  float levels[256];
+  fillLevels(low, high, levels);
+  const float step = spacing;
+  const float x0 = -static_cast<float>(columns - 1) * step * 0.5f;
+  const float z0 = static_cast<float>(rows - 1) * step * 0.5f;
+  const HeightSource& source = *heights;
+  for (std::uint32_t r = 0; r < rows; ++r) {
+    const float z = z0 - static_cast<float>(r) * step;
+    float* p = out + static_cast<std::size_t>(r) * columns * 3;
+    // Heights a chunk at a time through the source's row reader, on the stack.
+    std::uint8_t chunk[256];
+    for (std::uint32_t start = 0; start < columns; start += 256) {
+      const std::uint32_t count = std::min<std::uint32_t>(256, columns - start);
+      source.readRow(start, r, count, chunk);
+      for (std::uint32_t c = 0; c < count; ++c, p += 3) {
+        p[0] = x0 + static_cast<float>(start + c) * step;
+        p[1] = levels[chunk[c]];
+        p[2] = z;
+      }
+    }
+  }
+}
+
+void HeightFieldMeshBuilder::writeNormalsFromHeights(float* out) const {
+  const HeightSource& source = *heights;
+  const float q = (high - low) * (1.0f / 255.0f);
+  const float up = 2.0f * spacing;
+  const std::uint32_t n = columns;
+  constexpr std::uint32_t kChunk = 256;
+  // Source rows a chunk at a time; the current row also holds one column either side.
+  std::uint8_t above[kChunk], below[kChunk], row[kChunk + 2];
+  float nx[kChunk], ny[kChunk], nz[kChunk];
+  for (std::uint32_t r = 0; r < rows; ++r) {
+    const std::uint32_t down = std::min(r + 1, rows - 1);
+    const std::uint32_t upRow = r == 0 ? 0 : r - 1;
+    const int rowFactor = (r == 0 || r == rows - 1) ? 2 : 1;
+    for (std::uint32_t first = 0; first < n; first += kChunk) {
+      const std::uint32_t count = std::min(kChunk, n - first);
+      source.readRow(first, upRow, count, above);
+      source.readRow(first, down, count, below);
+      // row[k + 1] is column first + k; row[0] and row[count + 1] its neighbours, clamped.
+      source.readRow(first, r, count, row + 1);
+      row[0] = first > 0 ? source.get(first - 1, r) : row[1];
+      row[count + 1] = first + count < n ? source.get(first + count, r) : row[count];
+      for (std::uint32_t k = 0; k < count; ++k) {
+        const int gx = static_cast<int>(row[k + 2]) - static_cast<int>(row[k]);
+        const int gz = static_cast<int>(below[k]) - static_cast<int>(above[k]);
+        nx[k] = -static_cast<float>(gx) * q;
+        ny[k] = up;
+        nz[k] = static_cast<float>(gz * rowFactor) * q;
+      }
+      // The border columns see the vertex itself as their missing neighbour, doubled.
+      if (first == 0) nx[0] *= 2.0f;
+      if (first + count == n) nx[count - 1] *= 2.0f;
+      normaliseRow(count, nx, ny, nz);
+      interleave(nx, ny, nz, count, out + (static_cast<std::size_t>(r) * n + first) * 3);
+    }
+  }
+}
 
 // One pass over the rows: row r's positions go into the x, y and z planes and out, then row
 // r − 1's normals are made from the planes of rows r − 2 .. r while they are still in the cache.

@@ -40,27 +40,35 @@ PlainResult plainTangentFrames(const Mesh& mesh, bool flipV, int channel) {
   out.indices = mesh.indices();
   std::vector<int> handedness(n, 0);
   std::vector<std::uint32_t> twin(n, 0xFFFFFFFFu);
-  auto corners = [&](const VertexFrame& f, std::uint32_t t, std::uint32_t i[3], Vector3 p[3], TexCoord c[3],
-                     Vector3 normal[3]) {
+  // A triangle of a frame: its vertices, their normals (the face's without vertex normals) and its
+  // tangents.
+  struct Corners {
+    std::uint32_t i[3];
+    Vector3 normal[3];
+    TriangleTangents tangents;
+  };
+  auto corners = [&](const VertexFrame& f, std::uint32_t t) {
+    Corners out;
+    Vector3 p[3];
+    TexCoord c[3];
     for (int k = 0; k < 3; ++k) {
-      i[k] = mesh.corner(t, k);
-      p[k] = f.positions[i[k]];
-      c[k] = uv[i[k]];
+      out.i[k] = mesh.corner(t, k);
+      p[k] = f.positions[out.i[k]];
+      c[k] = uv[out.i[k]];
     }
     Vector3 face = (p[1] - p[0]).cross(p[2] - p[0]);
     if (!face.isZero()) face.normalize();
     else face = Vector3();
-    for (int k = 0; k < 3; ++k) normal[k] = f.normals.size() == n ? f.normals[i[k]] : face;
+    for (int k = 0; k < 3; ++k) out.normal[k] = f.normals.size() == n ? f.normals[out.i[k]] : face;
+    out.tangents = triangleTangents(p, c, flipV);
+    return out;
   };
   const VertexFrame& first = *mesh.frame(0);
   for (std::uint32_t t = 0; t < triangles; ++t) {
-    std::uint32_t i[3];
-    Vector3 p[3], normal[3];
-    TexCoord c[3];
-    corners(first, t, i, p, c, normal);
-    const TriangleTangents tangents = triangleTangents(p, c, flipV);
+    const Corners corner = corners(first, t);
+    const std::uint32_t* i = corner.i;
     for (int k = 0; k < 3; ++k) {
-      const int s = side(tangents, normal[k]);
+      const int s = side(corner.tangents, corner.normal[k]);
       if (s == 0) continue;
       if (handedness[i[k]] == 0) {
         handedness[i[k]] = s;
@@ -80,17 +88,14 @@ PlainResult plainTangentFrames(const Mesh& mesh, bool flipV, int channel) {
     if (frame.positions.size() != n) continue;
     std::vector<double> sums(9 * static_cast<std::size_t>(total), 0.0);
     for (std::uint32_t t = 0; t < triangles; ++t) {
-      std::uint32_t i[3];
-      Vector3 p[3], normal[3];
-      TexCoord c[3];
-      corners(frame, t, i, p, c, normal);
-      const TriangleTangents tangents = triangleTangents(p, c, flipV);
+      const Corners corner = corners(frame, t);
+      const TriangleTangents& tangents = corner.tangents;
       for (int k = 0; k < 3; ++k) {
-        const int s = side(tangents, normal[k]);
-        const std::uint32_t v = i[k];
+        const int s = side(tangents, corner.normal[k]);
+        const std::uint32_t v = corner.i[k];
         const bool toTwin = s != 0 && handedness[v] != 0 && s != handedness[v] && twin[v] != 0xFFFFFFFFu;
         double* sum = &sums[9 * static_cast<std::size_t>(toTwin ? twin[v] : v)];
-        const Vector3 parts[3] = {tangents.tangent, tangents.binormal, normal[k]};
+        const Vector3 parts[3] = {tangents.tangent, tangents.binormal, corner.normal[k]};
         for (int part = 0; part < 3; ++part) {
           sum[3 * part] += parts[part].x;
           sum[3 * part + 1] += parts[part].y;
