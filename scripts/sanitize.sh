@@ -22,8 +22,10 @@ done
 source "$root/scripts/sanitizer-env.sh"
 
 bash "$root/scripts/setup.sh" --fuzz
+# -O1 and line tables only: reports keep file and line, and the tree builds a third faster.
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DTESTBED_FUZZ=ON > /dev/null
+  -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -gline-tables-only -DNDEBUG" \
+  -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O1 -gline-tables-only -DNDEBUG" -DTESTBED_FUZZ=ON > /dev/null
 # The build runs the data generator and lists the tests, both sanitized, so it reports too.
 cmake --build "$build" --parallel "$(nproc)"
 
