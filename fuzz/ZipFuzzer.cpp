@@ -26,9 +26,10 @@ std::vector<std::string> memberNames() {
   if (!zip) return names;
   for (int status = unzGoToFirstFile(zip); status == UNZ_OK && int(names.size()) < kMaxMembers;
        status = unzGoToNextFile(zip)) {
-    char name[256];
+    // minizip ends the name with a zero only when it is shorter than the buffer.
+    char name[257] = {};
     unz_file_info info;
-    if (unzGetCurrentFileInfo(zip, &info, name, sizeof name, nullptr, 0, nullptr, 0) != UNZ_OK) break;
+    if (unzGetCurrentFileInfo(zip, &info, name, sizeof name - 1, nullptr, 0, nullptr, 0) != UNZ_OK) break;
     names.emplace_back(name);
   }
   unzClose(zip);
