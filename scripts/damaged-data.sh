@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Runs the program over damaged copies of its data set: the data or game folder missing, every
 # texture replaced by garbage, cut in half or emptied, the other data files (meshes, scenes) garbage
-# or cut, the game archive cut or garbage, and every data file unreadable (mode 000, run as the
+# or cut, the game archive cut, garbage or damaged inside its members (the directory intact), and
+# every data file unreadable (mode 000, run as the
 # unprivileged user "nobody", since root reads such files anyway). Each case is a headless tour of
 # all contexts in the sanitizer build (build-sanitize/, or $SANITIZE_BUILD_DIR; any other build with
 # BUILD_DIR=...). A case passes when the program exits 0 without a sanitizer report, saves a
-# picture of every context, and names no file twice in its "not found." lines.
+# picture of every context, and writes no error line twice (each missing or damaged file is
+# reported once). Columns: "not found." lines, all error lines, error lines repeated.
 # Prints one line per case; the run folders (data, log, pictures) stay in <build>/damaged-data/.
 #   bash scripts/damaged-data.sh [CASE...]
 set -euo pipefail
@@ -15,7 +17,8 @@ work="$build/damaged-data"
 source "$root/scripts/sanitizer-env.sh"
 
 all_cases=(intact no-data no-game-data textures-garbage textures-truncated textures-empty
-           other-files-garbage other-files-truncated archive-truncated archive-garbage unreadable)
+           other-files-garbage other-files-truncated archive-truncated archive-garbage
+           archive-damaged-inside unreadable)
 cases=("$@")
 [ ${#cases[@]} -eq 0 ] && cases=("${all_cases[@]}")
 
@@ -50,13 +53,20 @@ prepare() {
     other-files-truncated) other_files "$dir" | halve ;;
     archive-truncated) echo "$archive" | halve ;;
     archive-garbage) echo "$archive" | garbage ;;
+    archive-damaged-inside)
+      # Garbage over the members' data; the directory at the end stays whole, so every member is
+      # found and its data fails to inflate or holds nonsense.
+      local size
+      size=$(stat -c %s "$archive")
+      head -c $(( size / 2 )) /dev/urandom |
+        dd of="$archive" bs=1024 seek=1 iflag=fullblock conv=notrunc status=none ;;
     unreadable) find "$dir/data" "$dir/q3a" -type f -exec chmod 000 {} + ;;
     *) echo "damaged-data.sh: unknown case $name (cases: ${all_cases[*]})" >&2; exit 2 ;;
   esac
 }
 
 failed=0
-printf '%-22s %-6s %-9s %-14s %-10s %s\n' case status pictures "not found" repeated sanitizer
+printf '%-22s %-6s %-9s %-12s %-7s %-9s %s\n' case status pictures "not found" errors repeated sanitizer
 for name in "${cases[@]}"; do
   dir="$work/$name"
   prepare "$name" "$dir"
@@ -70,15 +80,18 @@ for name in "${cases[@]}"; do
   status=0
   (cd "$dir" && "${run[@]}" > "$dir/stdout.txt" 2> "$dir/stderr.txt") || status=$?
   pictures=$(find "$dir/tour" -name '*.png' | wc -l)
-  missing=$(grep -c '" not found\.$' "$dir/GameEngine.log" 2>/dev/null || true)
-  repeated=$(grep -o '"[^"]*" not found\.$' "$dir/GameEngine.log" 2>/dev/null | sort | uniq -d | wc -l)
+  # Error lines without their time stamps; the same line twice means a file was reported twice.
+  errors="$dir/errors.txt"
+  (grep '^ERROR' "$dir/GameEngine.log" 2>/dev/null || true) | sed 's/^ERROR @ [^:]*: //' > "$errors"
+  missing=$(grep -c ' not found\.$' "$errors" || true)
+  repeated=$(sort "$errors" | uniq -d | wc -l)
   reports=$(grep -cE "Sanitizer|runtime error" "$dir/stderr.txt" || true)
   verdict=ok
   if [ "$status" -ne 0 ] || [ "$pictures" -ne 12 ] || [ "$repeated" -ne 0 ] || [ "$reports" -ne 0 ]; then
     verdict="FAILED (see $dir)"
     failed=1
   fi
-  printf '%-22s %-6s %-9s %-14s %-10s %s  %s\n' "$name" "$status" "$pictures/12" "${missing:-0} lines" \
-    "$repeated" "$reports" "$verdict"
+  printf '%-22s %-6s %-9s %-12s %-7s %-9s %-9s %s\n' "$name" "$status" "$pictures/12" "${missing:-0}" \
+    "$(wc -l < "$errors")" "$repeated" "$reports" "$verdict"
 done
 exit $failed
