@@ -3,10 +3,9 @@
 // device at 320 x 240.
 #include <benchmark/benchmark.h>
 
-#include <memory>
-
 #include "app/OffscreenSurface.h"
 #include "app/TestApplication.h"
+#include "benchmarks/app/BenchApplication.h"
 #include "engine/Context.h"
 #include "foundation/Timer.h"
 #include "foundation/Variable.h"
@@ -14,31 +13,17 @@
 
 namespace {
 
-OffscreenSurface::Kind madeFor = OffscreenSurface::Kind::Recording;
-
-// One application for the whole run, built on first use like the program's singletons, so that
-// the renderer is released before it at exit. The engine has one renderer, so a run measures one
-// kind of device: the first one asked for.
-TestApplication& application(OffscreenSurface::Kind kind) {
-  static TestApplication* app = [kind] {
-    madeFor = kind;
-    VariableTable& variables = VariableTable::instance();
-    variables.set(Variable("windowName", "bench"));
-    variables.set(Variable("resolutionX", "320"));
-    variables.set(Variable("resolutionY", "240"));
-    Timer::instance().setFixedStep(1000.0 / 60.0);
-    static TestApplication instance;
-    instance.setSurfaceFactory([](const SurfaceRequest& request) -> std::unique_ptr<RenderSurface> {
-      return OffscreenSurface::create(madeFor, request);
-    });
-    instance.init();
-    return &instance;
-  }();
-  return *app;
+void setUpSettings() {
+  VariableTable& variables = VariableTable::instance();
+  variables.set(Variable("windowName", "bench"));
+  variables.set(Variable("resolutionX", "320"));
+  variables.set(Variable("resolutionY", "240"));
+  Timer::instance().setFixedStep(1000.0 / 60.0);
 }
 
 void frames(benchmark::State& state, OffscreenSurface::Kind kind) {
-  TestApplication& app = application(kind);
+  OffscreenSurface::Kind madeFor;
+  TestApplication& app = benchApplication(kind, setUpSettings, madeFor);
   if (madeFor != kind) {
     state.SkipWithError("one device kind per run: use --benchmark_filter=RecordingFrame or OpenGlFrame");
     return;

@@ -11,10 +11,9 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <memory>
-
 #include "app/OffscreenSurface.h"
 #include "app/TestApplication.h"
+#include "benchmarks/app/BenchApplication.h"
 #include "engine/Context.h"
 #include "foundation/Timer.h"
 #include "foundation/VariableTable.h"
@@ -33,30 +32,19 @@ double residentKiB() {
   return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / 1024.0;
 }
 
-OffscreenSurface::Kind madeFor = OffscreenSurface::Kind::Gl;
-
 // The program's set-up, run from the build folder where the data set and Test.set are.
-TestApplication& application(OffscreenSurface::Kind kind) {
-  static TestApplication* app = [kind] {
-    madeFor = kind;
-    std::error_code error;
-    std::filesystem::current_path(TESTBED_BINARY_DIR, error);
-    VariableTable& variables = VariableTable::instance("Test.set");
-    variables.set(Variable("resolutionX", "320"));
-    variables.set(Variable("resolutionY", "240"));
-    Timer::instance().setFixedStep(20.0);
-    static TestApplication instance;
-    instance.setSurfaceFactory([](const SurfaceRequest& request) -> std::unique_ptr<RenderSurface> {
-      return OffscreenSurface::create(madeFor, request);
-    });
-    instance.init();
-    return &instance;
-  }();
-  return *app;
+void setUpProgramSettings() {
+  std::error_code error;
+  std::filesystem::current_path(TESTBED_BINARY_DIR, error);
+  VariableTable& variables = VariableTable::instance("Test.set");
+  variables.set(Variable("resolutionX", "320"));
+  variables.set(Variable("resolutionY", "240"));
+  Timer::instance().setFixedStep(20.0);
 }
 
 void longRun(benchmark::State& state, OffscreenSurface::Kind kind) {
-  TestApplication& app = application(kind);
+  OffscreenSurface::Kind madeFor;
+  TestApplication& app = benchApplication(kind, setUpProgramSettings, madeFor);
   if (madeFor != kind) {
     state.SkipWithError("one device kind per run: filter on LongRunMemoryGl or LongRunMemoryRecording");
     return;
