@@ -93,40 +93,58 @@ void expectSound(LwsScene& scene) {
   ASSERT_LE(nodes, scene.objects().size() + 1);
 }
 
-TEST(LwsSceneTest, GeneratedBoatSceneLoadsItsFourObjectsBesideTheScene) {
+TEST(LwsSceneTest, GeneratedBoatSceneLoadsTheBoatAndItsWaveBesideTheScene) {
   StubLoader loader;
   LwsScene scene = readText(boatSceneText(), loader, "data/animations/sailjump/sails_jump.lws");
   const std::vector<std::string> expected = {
       "data/animations/sailjump/mast.obj", "data/animations/sailjump/sail.obj",
-      "data/animations/sailjump/flag.obj", "data/animations/sailjump/hull.obj"};
+      "data/animations/sailjump/flag.obj", "data/animations/sailjump/hull.obj",
+      "data/animations/sailjump/wave.obj"};
   EXPECT_EQ(loader.paths, expected);
-  ASSERT_EQ(scene.objects().size(), 4u);
+  ASSERT_EQ(scene.objects().size(), 5u);
   EXPECT_EQ(scene.objects()[0].parent, 3);
   EXPECT_EQ(scene.objects()[1].parent, 0);
   EXPECT_EQ(scene.objects()[2].parent, 0);
   EXPECT_EQ(scene.objects()[3].parent, -1);
+  EXPECT_EQ(scene.objects()[4].parent, -1);
   EXPECT_EQ(scene.objects()[3].model->node()->name(), "hull.obj3");
+  EXPECT_EQ(scene.objects()[4].model->node()->name(), "wave.obj4");
   // The hull's position keys: eight times of the jump, all three components at each.
   const LwsScene::Object& hull = scene.objects()[3];
   ASSERT_EQ(hull.positionKeys.size(), 8u);
   EXPECT_EQ(hull.positionKeys[3].timeMs, 2000.0);
   EXPECT_FLOAT_EQ(hull.positionKeys[3].value.x, 0.3f);
   EXPECT_FLOAT_EQ(hull.positionKeys[3].value.y, 2.0f);
+  // The wave holds one pose: a single key per group.
+  const LwsScene::Object& wave = scene.objects()[4];
+  ASSERT_EQ(wave.positionKeys.size(), 1u);
+  ASSERT_EQ(wave.rotationKeys.size(), 1u);
+  ASSERT_EQ(wave.scaleKeys.size(), 1u);
+  EXPECT_EQ(wave.positionKeys[0].value, Vector3(0.0f, SampleModels::waveLevel(), 0.0f));
+  EXPECT_EQ(wave.scaleKeys[0].value, Vector3(1.0f, 1.0f, 1.0f));
 
+  // Two parentless objects: a new root holds the hull (with its rigging) and the wave.
   RefPtr<Model> model = scene.createModel();
   ASSERT_TRUE(model);
   SceneNode* root = model->node();
-  EXPECT_EQ(root->name(), "hull.obj3");
-  ASSERT_EQ(root->children().size(), 1u);
-  SceneNode* mast = root->children()[0].get();
+  EXPECT_EQ(root->local(), Matrix34::identity());
+  ASSERT_EQ(root->children().size(), 2u);
+  SceneNode* hullNode = root->children()[0].get();
+  SceneNode* waveNode = root->children()[1].get();
+  EXPECT_EQ(hullNode->name(), "hull.obj3");
+  EXPECT_EQ(waveNode->name(), "wave.obj4");
+  EXPECT_TRUE(waveNode->children().empty());
+  ASSERT_EQ(hullNode->children().size(), 1u);
+  SceneNode* mast = hullNode->children()[0].get();
   EXPECT_EQ(mast->name(), "mast.obj0");
   ASSERT_EQ(mast->children().size(), 2u);
   EXPECT_EQ(mast->children()[0]->name(), "sail.obj1");
   EXPECT_EQ(mast->children()[1]->name(), "flag.obj2");
-  EXPECT_EQ(model->instances().size(), 4u);
+  EXPECT_EQ(model->instances().size(), 5u);
 
+  // Three envelopes for each of the five objects; the still wave does not lengthen the jump.
   LwsAnimation animation = scene.createAnimation();
-  EXPECT_EQ(animation.entries().size(), 12u);
+  EXPECT_EQ(animation.entries().size(), 15u);
   EXPECT_EQ(animation.durationMs(), 4000.0);
   animation.attach(root);
   for (const LwsAnimation::Entry& entry : animation.entries()) EXPECT_TRUE(entry.attached) << entry.nodeName;
@@ -134,8 +152,14 @@ TEST(LwsSceneTest, GeneratedBoatSceneLoadsItsFourObjectsBesideTheScene) {
   animation.update(3000.0);
   root->updateWorld();
   // At 2 s the hull is at the top of its jump, keyed at (0.3, 2, 0); the mast rides on it.
-  EXPECT_EQ(root->local().translation(), Vector3(0.3f, 2.0f, 0.0f));
+  EXPECT_EQ(hullNode->local().translation(), Vector3(0.3f, 2.0f, 0.0f));
   EXPECT_NEAR(mast->world().translation().y, 2.0f + 0.5f, 0.2f);
+  // The wave stays where it was put, during the jump and after the scene has started over.
+  const Vector3 still(0.0f, SampleModels::waveLevel(), 0.0f);
+  EXPECT_EQ(waveNode->world().translation(), still);
+  animation.update(5500.0);
+  root->updateWorld();
+  EXPECT_EQ(waveNode->world(), Matrix34::translation(still));
 }
 
 TEST(LwsSceneTest, KeyTimesAreReadInSecondsAndKeptInMilliseconds) {
@@ -446,7 +470,7 @@ TEST(LwsSceneTest, TruncatedScenesNeverReadPastTheirText) {
     SCOPED_TRACE(length);
     StubLoader loader;
     LwsScene scene = readText(full.substr(0, length), loader);
-    ASSERT_LE(scene.objects().size(), 4u);
+    ASSERT_LE(scene.objects().size(), 5u);
     ASSERT_NO_FATAL_FAILURE(expectSound(scene));
   }
 }

@@ -49,6 +49,7 @@ TEST(DataSet, WritesEveryFileTheContextsRead) {
         "data/animations/testrobot/cube.obj",
         "data/animations/testrobot/test.obj",
         "data/animations/sailjump/sails_jump.lws",
+        "data/animations/sailjump/wave.obj",
         "q3a/baseq3/pak0.pk3",
     };
     for (const char* rel : needed) {

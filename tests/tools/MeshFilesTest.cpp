@@ -150,22 +150,77 @@ TEST(GeneratedObj, RobotUsesTrianglesQuadsAndAllFourCornerForms) {
 // against the vertex normals, so the reader's reversal yields outward front faces.
 TEST(GeneratedObj, FacesAsWrittenTurnAgainstTheirNormals) {
     const GeneratedData& g = generatedData();
-    Assimp::Importer importer;
-    const aiScene* s = importer.ReadFile(g.root + "/data/animations/testrobot/cube.obj", aiProcess_Triangulate);
-    ASSERT_NE(s, nullptr);
-    int checked = 0;
-    for (unsigned i = 0; i < s->mNumMeshes; ++i) {
-        const aiMesh* m = s->mMeshes[i];
-        ASSERT_TRUE(m->HasNormals());
-        for (unsigned f = 0; f < m->mNumFaces; ++f) {
-            const unsigned* idx = m->mFaces[f].mIndices;
-            const aiVector3D a = m->mVertices[idx[0]], b = m->mVertices[idx[1]], c = m->mVertices[idx[2]];
-            const aiVector3D n = (b - a) ^ (c - a);
-            EXPECT_LT(n * m->mNormals[idx[0]], 0.0f);
-            ++checked;
+    ASSERT_EQ(g.manifest.sailJumpObjects.size(), 5u);
+    struct Case {
+        std::string file;
+        size_t triangles;
+    };
+    const Case cases[] = {{"testrobot/cube.obj", 12}, {"sailjump/wave.obj", g.manifest.sailJumpObjects[4].triangles}};
+    for (const Case& c : cases) {
+        Assimp::Importer importer;
+        const aiScene* s = importer.ReadFile(g.root + "/data/animations/" + c.file, aiProcess_Triangulate);
+        ASSERT_NE(s, nullptr) << c.file;
+        size_t checked = 0;
+        for (unsigned i = 0; i < s->mNumMeshes; ++i) {
+            const aiMesh* m = s->mMeshes[i];
+            ASSERT_TRUE(m->HasNormals());
+            for (unsigned f = 0; f < m->mNumFaces; ++f) {
+                const unsigned* idx = m->mFaces[f].mIndices;
+                const aiVector3D a = m->mVertices[idx[0]], b = m->mVertices[idx[1]], c = m->mVertices[idx[2]];
+                const aiVector3D n = (b - a) ^ (c - a);
+                EXPECT_LT(n * m->mNormals[idx[0]], 0.0f) << f;
+                ++checked;
+            }
         }
+        EXPECT_EQ(checked, c.triangles) << c.file;
     }
-    EXPECT_EQ(checked, 12);
+}
+
+// The sea reads back as one textured mesh whose surface spans the boat's whole run, a big crest
+// standing well above the rest, and sides and a bottom closing it below.
+TEST(GeneratedObj, WaveReadsBackAsOneTexturedBlockOfSea) {
+    const GeneratedData& g = generatedData();
+    const std::string dir = g.root + "/data/animations/sailjump/";
+    Assimp::Importer importer;
+    const aiScene* s = importer.ReadFile(dir + "wave.obj", 0);
+    ASSERT_NE(s, nullptr) << importer.GetErrorString();
+    ASSERT_EQ(s->mNumMeshes, 1u);
+    const aiMesh* m = s->mMeshes[0];
+    ASSERT_EQ(g.manifest.sailJumpObjects.back().name, "wave.obj");
+    EXPECT_EQ(m->mNumFaces, g.manifest.sailJumpObjects.back().triangles);
+    EXPECT_LT(m->mNumVertices, 65536u);  // the engine's 16-bit indices
+    EXPECT_EQ(materialName(s, m), "wave");
+    aiString texture;
+    ASSERT_EQ(s->mMaterials[m->mMaterialIndex]->GetTexture(aiTextureType_DIFFUSE, 0, &texture), AI_SUCCESS);
+    EXPECT_STREQ(texture.C_Str(), "wave.tga");
+    EXPECT_TRUE(std::filesystem::is_regular_file(dir + "wave.tga"));
+    aiVector3D low(1e9f, 1e9f, 1e9f), high(-1e9f, -1e9f, -1e9f);
+    float crestX = 0, ahead = -1e9f, behind = -1e9f;
+    for (unsigned i = 0; i < m->mNumVertices; ++i) {
+        const aiVector3D p = m->mVertices[i];
+        low = aiVector3D(std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z));
+        high = aiVector3D(std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z));
+        if (p.y == high.y) crestX = p.x;
+        // Each texture coordinate points inside the picture (the sides and surface never wrap).
+        ASSERT_GT(m->mTextureCoords[0][i].x, 0.0f);
+        ASSERT_LT(m->mTextureCoords[0][i].x, 1.0f);
+    }
+    // The boat runs from x = −3 to 3 and is 3.2 long: the sea holds all of it.
+    EXPECT_LE(low.x, -5.0f);
+    EXPECT_GE(high.x, 5.0f);
+    EXPECT_LE(low.z, -2.0f);
+    EXPECT_GE(high.z, 2.0f);
+    for (unsigned i = 0; i < m->mNumVertices; ++i) {
+        const aiVector3D p = m->mVertices[i];
+        if (p.y <= low.y) continue;
+        if (p.x < crestX - 3.0f) ahead = std::max(ahead, p.y);
+        if (p.x > crestX + 3.0f) behind = std::max(behind, p.y);
+    }
+    // One crest: a metre above still water, more than twice the height of the swells around it.
+    EXPECT_GT(high.y, 0.9f);
+    EXPECT_LT(ahead, high.y * 0.5f);
+    EXPECT_LT(behind, high.y * 0.5f);
+    EXPECT_LT(low.y, -0.5f);  // a bottom well below the troughs
 }
 
 TEST(GeneratedXFile, TigerReadsBackCornerByCornerInAssimp) {
@@ -296,6 +351,23 @@ TEST(LwsWriter, ItemNumbersAndTangents) {
     EXPECT_EQ(keys[2].inTangent, 0.0f);
 }
 
+TEST(LwsWriter, ValuesFollowTheReadersHermiteSpans) {
+    // Halfway through a span h1 = h2 = 0.5, h3 = 0.125, h4 = −0.125: 0·0.5 + 2·0.5 + 2·0.125 − 1·0.125.
+    const std::vector<LwsKey> keys = {{0.0f, 0.0f, 0.0f, 2.0f}, {1.0f, 2.0f, 1.0f, 0.0f}, {3.0f, 5.0f, 0.0f, 0.0f}};
+    EXPECT_FLOAT_EQ(LwsWriter::valueAt(keys, 0.5f), 1.125f);
+    EXPECT_FLOAT_EQ(LwsWriter::valueAt(keys, 1.0f), 2.0f);
+    EXPECT_FLOAT_EQ(LwsWriter::valueAt(keys, 2.0f), 3.5f);  // flat tangents: the plain average
+    EXPECT_FLOAT_EQ(LwsWriter::valueAt(keys, -1.0f), 0.0f);
+    EXPECT_FLOAT_EQ(LwsWriter::valueAt(keys, 9.0f), 5.0f);
+    // A pose: position, then bank about z (a quarter turn takes x to y).
+    LwsObject o;
+    for (int c = 0; c < 9; ++c) o.channels[c] = {{0.0f, c == 0 ? 1.0f : c == 5 ? kGenPi / 2 : c >= 6 ? 2.0f : 0.0f, 0, 0}};
+    const Vec3 p = LwsWriter::poseAt(o, 0.5f).apply({1, 0, 0});
+    EXPECT_NEAR(p.x, 1.0f, 1e-6f);
+    EXPECT_NEAR(p.y, 1.0f, 1e-6f);
+    EXPECT_EQ(LwsWriter::scaleAt(o, 0.5f).z, 2.0f);
+}
+
 TEST(GeneratedLws, SceneFollowsTheReadersGrammar) {
     const GeneratedData& g = generatedData();
     ASSERT_TRUE(g.ok);
@@ -325,12 +397,19 @@ TEST(GeneratedLws, SceneFollowsTheReadersGrammar) {
         for (int c = 6; c < 9; ++c)
             for (size_t k = 0; k < objects[i].times[c].size(); ++k) EXPECT_GT(objects[i].values[c][k], 0.5) << objects[i].file;
     }
-    EXPECT_EQ(roots, 1u);
+    // The hull and the wave.
+    EXPECT_EQ(roots, 2u);
     EXPECT_TRUE(someTangent);
     // Hull ← mast ← sail and flag: a chain of parents.
     EXPECT_EQ(objects[meant[1].parent].file, "mast.obj");
     EXPECT_EQ(objects[objects[meant[1].parent].parent].file, "hull.obj");
     EXPECT_GE(g.manifest.lwsLastKeySeconds, 2.0f);
+    // The wave comes last, on its own, and holds one pose: one key in every channel.
+    ASSERT_FALSE(objects.empty());
+    const GrammarObject& wave = objects.back();
+    EXPECT_EQ(wave.file, "wave.obj");
+    EXPECT_EQ(wave.parent, -1);
+    for (int c = 0; c < 9; ++c) EXPECT_EQ(wave.keys[c], 1u) << "channel " << c;
 }
 
 // The reader evaluates each span as value0·h1 + value1·h2 + out0·h3 + in1·h4 on u in 0..1, so
@@ -386,10 +465,11 @@ TEST(GeneratedLws, AssimpLoadsTheBoatWithItsHierarchyAndEnvelopes) {
     const aiScene* s = importer.ReadFile("sails_jump.lws", 0);
     std::filesystem::current_path(previous);
     ASSERT_NE(s, nullptr) << importer.GetErrorString();
-    ASSERT_EQ(s->mNumMeshes, 4u);
+    ASSERT_EQ(g.manifest.sailJumpObjects.size(), 5u);
+    ASSERT_EQ(s->mNumMeshes, 5u);
     std::map<std::string, unsigned> faces;
     for (unsigned i = 0; i < s->mNumMeshes; ++i) faces[s->mMeshes[i]->mName.C_Str()] = s->mMeshes[i]->mNumFaces;
-    for (const MeshCounts& o : g.manifest.boatObjects) {
+    for (const MeshCounts& o : g.manifest.sailJumpObjects) {
         const std::string name = o.name.substr(0, o.name.find('.'));
         EXPECT_EQ(faces[name], o.triangles) << o.name;
     }
@@ -399,6 +479,9 @@ TEST(GeneratedLws, AssimpLoadsTheBoatWithItsHierarchyAndEnvelopes) {
     ASSERT_NE(mast, nullptr);
     EXPECT_NE(findNode(mast, "sail_"), nullptr);
     EXPECT_NE(findNode(mast, "flag_"), nullptr);
+    // The wave is not carried by the boat.
+    EXPECT_NE(findNode(s->mRootNode, "wave_"), nullptr);
+    EXPECT_EQ(findNode(hull, "wave_"), nullptr);
     ASSERT_EQ(s->mNumAnimations, 1u);
     const aiAnimation* a = s->mAnimations[0];
     std::map<std::string, const aiNodeAnim*> channels;
@@ -413,4 +496,51 @@ TEST(GeneratedLws, AssimpLoadsTheBoatWithItsHierarchyAndEnvelopes) {
     float top = -1e9f;
     for (unsigned k = 0; k < hullMotion->mNumPositionKeys; ++k) top = std::max(top, hullMotion->mPositionKeys[k].mValue.y);
     EXPECT_GT(top, 1.5f);
+}
+
+// The scene reads as a jump over the wave: the hull rides up the wave's face in the water, is
+// clear of the sea at the top of its jump with the crest beneath it, and comes down into the
+// water behind the crest, its deck staying dry whenever it is afloat.
+TEST(GeneratedLws, TheBoatClimbsTheWavesFaceClearsItsCrestAndLandsBehindIt) {
+    const std::vector<LwsObject> scene = SampleModels::boatScene();
+    const auto find = [&](const std::string& file) {
+        return *std::find_if(scene.begin(), scene.end(), [&](const LwsObject& o) { return o.file == file; });
+    };
+    const LwsObject hull = find("hull.obj"), wave = find("wave.obj");
+    const GenMesh body = SampleModels::boatHull();
+    struct Afloat {
+        float deepest = -1e9f;     // how far the lowest point of the hull is under the surface
+        float deckDepth = -1e9f;   // the same for the deck's rim and the cabin top
+        float x = 0;               // the hull's position along the run
+    };
+    const auto afloat = [&](float t) {
+        const Xform pose = LwsWriter::poseAt(hull, t), sea = LwsWriter::poseAt(wave, t);
+        const Vec3 scale = LwsWriter::scaleAt(hull, t);
+        Afloat a;
+        a.x = pose.t.x;
+        for (const Vec3& local : body.positions) {
+            const Vec3 p = pose.apply({local.x * scale.x, local.y * scale.y, local.z * scale.z});
+            const float depth = sea.t.y + SampleModels::waveHeight(p.x - sea.t.x, p.z - sea.t.z) - p.y;
+            a.deepest = std::max(a.deepest, depth);
+            if (local.y > 0.3f) a.deckDepth = std::max(a.deckDepth, depth);
+        }
+        return a;
+    };
+    // Up the face: afloat, bow high; then over the crest; then down into the trough behind it.
+    for (float t : {0.0f, 0.5f, 1.0f, 1.5f, 3.1f, 3.5f, 4.0f}) {
+        const Afloat a = afloat(t);
+        EXPECT_GT(a.deepest, 0.1f) << "in the water at " << t << " s";
+        EXPECT_LT(a.deckDepth, -0.1f) << "deck dry at " << t << " s";
+    }
+    float crestX = 0, crestHeight = -1e9f;
+    for (int i = -600; i <= 600; ++i) {
+        const float h = SampleModels::waveHeight(0.01f * i, 0.0f);
+        if (h > crestHeight) crestHeight = h, crestX = 0.01f * i;
+    }
+    EXPECT_GT(crestHeight, 0.9f);
+    for (float t : {1.9f, 2.0f, 2.2f, 2.4f}) EXPECT_LT(afloat(t).deepest, -0.3f) << "clear of the sea at " << t << " s";
+    // At the top of the jump the crest lies under the hull (3.2 long), behind it in the water.
+    EXPECT_LT(std::abs(crestX - afloat(2.0f).x), 1.6f);
+    EXPECT_LT(afloat(1.0f).x, crestX);
+    EXPECT_GT(afloat(3.1f).x - 1.6f, crestX);
 }

@@ -134,7 +134,7 @@ void writeSailJump(Output& out) {
     for (const Part& p : parts) {
         ObjGroup g{p.material, p.mesh, false, ObjCorner::PositionTextureNormal};
         out.text(dir + p.file, ObjWriter::obj({g}, "boat.mtl", std::string("sailing boat: ") + p.material));
-        if (out.manifest()) out.manifest()->boatObjects.push_back(countsOf(p.file, g));
+        if (out.manifest()) out.manifest()->sailJumpObjects.push_back(countsOf(p.file, g));
     }
     out.text(dir + "boat.mtl", ObjWriter::mtl({{"hull", 1, 1, 1, "boat.tga"},
                                                {"mast", 0.45f, 0.3f, 0.18f, ""},
@@ -143,6 +143,12 @@ void writeSailJump(Output& out) {
     out.picture(dir + "boat.tga", [] { return TextureSynthesis::woodPlanks(256); });
     out.picture(dir + "sail.tga", [] { return TextureSynthesis::sailCloth(128); });
     out.picture(dir + "flag.tga", [] { return TextureSynthesis::flag(64); });
+
+    const ObjGroup sea{"wave", SampleModels::wave(), false, ObjCorner::PositionTextureNormal};
+    out.text(dir + "wave.obj", ObjWriter::obj({sea}, "wave.mtl", "the wave the boat jumps"));
+    if (out.manifest()) out.manifest()->sailJumpObjects.push_back(countsOf("wave.obj", sea));
+    out.text(dir + "wave.mtl", ObjWriter::mtl({{"wave", 1, 1, 1, "wave.tga"}}));
+    out.picture(dir + "wave.tga", [] { return SampleModels::waveWater(); });
 
     const auto objects = SampleModels::boatScene();
     out.text(dir + "sails_jump.lws", LwsWriter::write(objects, 120, 30));
@@ -215,10 +221,19 @@ void writePlayers(Output& out, const std::string& root) {
 
 // ---- pictures of the meshes, as the engine's left-handed, y-up world shows them ----------------
 
+// The mesh scaled per axis, then placed by `pose`.
+void drawPosed(PreviewRenderer& r, const GenMesh& m, const Xform& pose, Vec3 scale, const Picture* texture) {
+    std::vector<Vec3> positions, normals;
+    for (size_t i = 0; i < m.positions.size(); ++i) {
+        const Vec3 p = m.positions[i];
+        positions.push_back(pose.apply({p.x * scale.x, p.y * scale.y, p.z * scale.z}));
+        normals.push_back(pose.applyDir(m.normals[i]));
+    }
+    r.draw(positions, normals, m.uvs, m.triangles, texture);
+}
+
 void drawMesh(PreviewRenderer& r, const GenMesh& m, Vec3 offset, const Picture* texture) {
-    std::vector<Vec3> moved = m.positions;
-    for (Vec3& p : moved) p = p + offset;
-    r.draw(moved, m.normals, m.uvs, m.triangles, texture);
+    drawPosed(r, m, Xform::translation(offset), {1, 1, 1}, texture);
 }
 
 // Side view and three-quarter view next to each other.
@@ -247,6 +262,27 @@ void previewMeshes(Output& out) {
         drawMesh(r, SampleModels::boatSail(), mast + Vec3{0, 0.3f, 0}, &sail);
         drawMesh(r, SampleModels::boatFlag(), mast + Vec3{0, 3.05f, 0}, &flag);
     }));
+
+    // The jump as the scene plays it: climbing the wave's face, leaving its crest, high over the
+    // trough, landing; seen from the side and a little above, as the program first shows it.
+    const std::vector<LwsObject> scene = SampleModels::boatScene();
+    const GenMesh meshes[] = {SampleModels::boatMast(), SampleModels::boatSail(), SampleModels::boatFlag(),
+                              SampleModels::boatHull(), SampleModels::wave()};
+    const Picture water = SampleModels::waveWater();
+    const Picture* skins[] = {nullptr, &sail, &flag, &wood, &water};
+    PreviewRenderer jump(800, 600);
+    const float moments[] = {0.8f, 1.4f, 2.0f, 3.2f};
+    for (int k = 0; k < 4; ++k) {
+        jump.setView({0, -0.45f, 1}, {0, 1, 0}, {0, 1.6f, 0}, 28, 200 + 400 * (k % 2), 150 + 300 * (k / 2));
+        for (size_t i = 0; i < scene.size(); ++i) {
+            Xform pose = LwsWriter::poseAt(scene[i], moments[k]);
+            for (int parent = scene[i].parent; parent >= 0; parent = scene[parent].parent) {
+                pose = LwsWriter::poseAt(scene[parent], moments[k]) * pose;
+            }
+            drawPosed(jump, meshes[i], pose, LwsWriter::scaleAt(scene[i], moments[k]), skins[i]);
+        }
+    }
+    out.preview("meshes/sailjump.png", jump.picture());
 
     const Picture plate = TextureSynthesis::robotPlating(128), crate = TextureSynthesis::crate(128);
     out.preview("meshes/testrobot.png", twoViews({0.8f, 1.4f, 0}, 80, [&](PreviewRenderer& r) {

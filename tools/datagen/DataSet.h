@@ -30,7 +30,7 @@ struct DataManifest {
     MeshCounts tiger;
     std::vector<MeshCounts> cubeGroups;
     std::vector<MeshCounts> robotGroups;
-    std::vector<MeshCounts> boatObjects;     // one entry per OBJ of the boat, named by file
+    std::vector<MeshCounts> sailJumpObjects; // one entry per OBJ of the LightWave scene, named by file
     std::vector<LwsObjectCounts> lwsObjects;
     float lwsLastKeySeconds = 0;
     std::vector<std::string> modelDirectories;

@@ -58,6 +58,31 @@ std::vector<LwsKey> LwsWriter::smoothKeys(const std::vector<std::pair<float, flo
     return keys;
 }
 
+float LwsWriter::valueAt(const std::vector<LwsKey>& keys, float timeS) {
+    if (keys.empty()) return 0.0f;
+    if (timeS <= keys.front().timeS) return keys.front().value;
+    for (size_t i = 0; i + 1 < keys.size(); ++i) {
+        const LwsKey& a = keys[i];
+        const LwsKey& b = keys[i + 1];
+        if (timeS > b.timeS) continue;
+        const float u = (timeS - a.timeS) / (b.timeS - a.timeS);
+        const float u2 = u * u, u3 = u2 * u;
+        return a.value * (2 * u3 - 3 * u2 + 1) + b.value * (3 * u2 - 2 * u3) + a.outTangent * (u3 - 2 * u2 + u) +
+               b.inTangent * (u3 - u2);
+    }
+    return keys.back().value;
+}
+
+Xform LwsWriter::poseAt(const LwsObject& o, float timeS) {
+    auto value = [&](int channel) { return valueAt(o.channels[channel], timeS); };
+    return Xform::translation({value(0), value(1), value(2)}) * Xform::rotation({0, 0, 1}, value(5)) *
+           Xform::rotation({1, 0, 0}, value(4)) * Xform::rotation({0, 1, 0}, value(3));
+}
+
+Vec3 LwsWriter::scaleAt(const LwsObject& o, float timeS) {
+    return {valueAt(o.channels[6], timeS), valueAt(o.channels[7], timeS), valueAt(o.channels[8], timeS)};
+}
+
 std::string LwsWriter::write(const std::vector<LwsObject>& objects, int lastFrame, int fps) {
     std::ostringstream out;
     out << "LWSC\n3\n\n";

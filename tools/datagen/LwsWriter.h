@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tools/datagen/GenMath.h"
+
 #include <string>
 #include <vector>
 
@@ -36,4 +38,12 @@ public:
 
     // The item number a "ParentItem" line gives for object `index`: 1 then seven hex digits.
     static std::string itemNumber(int index);
+
+    // The channel's value at `timeS` as readers play it: the cubic Hermite curve of each span
+    // (value0·h1 + value1·h2 + out0·h3 + in1·h4), the first or last value outside the keys.
+    static float valueAt(const std::vector<LwsKey>& keys, float timeS);
+    // The object's own transform at `timeS` (its position, then bank about z, pitch about x and
+    // heading about y) and its scale, as a reader applies them to the object's node.
+    static Xform poseAt(const LwsObject& object, float timeS);
+    static Vec3 scaleAt(const LwsObject& object, float timeS);
 };

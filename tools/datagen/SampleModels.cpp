@@ -1,5 +1,7 @@
 #include "tools/datagen/SampleModels.h"
 
+#include "tools/datagen/Noise.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -23,6 +25,84 @@ void limb(GenMesh& m, Vec3 from, Vec3 to, float radius, int slices = 10, int sta
     const float half = length(axis) * 0.5f;
     m.addEllipsoid(frameAlong((from + to) * 0.5f, axis, kForward), {radius, radius, half + radius * 0.6f}, slices,
                    stacks, 0.0f, 0.0f, 1.0f);
+}
+
+// ---- the sea of the jump ------------------------------------------------------------------------
+
+constexpr float kWaveLevel = -0.15f;      // still water, relative to the boat's origin
+constexpr float kSeaHalfLength = 6.5f;    // along the boat's run (x)
+constexpr float kSeaHalfWidth = 4.0f;     // across it (z)
+constexpr float kSeaDepth = 1.2f;         // bottom below still water
+constexpr int kSeaColumns = 105;          // surface vertices along x (0.125 apart)
+constexpr int kSeaRows = 33;              // and along z (0.25 apart)
+// The picture: the surface in its upper rows, the sides in the strip below. Texture coordinates
+// point at texel centres, so filtering never mixes the two parts or wraps round the edges.
+constexpr int kWaterPicture = 256;
+constexpr int kSurfaceRows = 224;
+
+float clamp01(float v) { return std::clamp(v, 0.0f, 1.0f); }
+
+float smoothstep(float e0, float e1, float v) {
+    const float t = clamp01((v - e0) / (e1 - e0));
+    return t * t * (3 - 2 * t);
+}
+
+// Across the sea the big crest's ridge bends back and lowers, so the wave peaks where the boat
+// meets it (z = 0).
+float ridgeX(float z) {
+    const float side = std::min(1.0f, std::abs(z) / kSeaHalfWidth);
+    return -0.3f + 0.8f * side * side;
+}
+
+float ridgeHeight(float z) {
+    const float side = std::min(1.0f, std::abs(z) / kSeaHalfWidth);
+    return 1.15f * (1.0f - 0.3f * side * side);
+}
+
+// The big crest: a face 2.5 long that steepens to a sharp top (the hull's climb rests on it),
+// a back 2.2 long, and behind it a trough a little below still water where the boat lands.
+float crestProfile(float x, float z) {
+    constexpr float kFace = 2.5f, kBack = 2.2f;
+    const float d = x - ridgeX(z);
+    const float height = ridgeHeight(z);
+    if (d <= -kFace) return 0.0f;
+    if (d <= 0.0f) {
+        const float u = 1.0f + d / kFace;
+        return height * u * u;
+    }
+    const float v = d / kBack;
+    float h = v < 1.0f ? height * (1.0f - v) * (1.0f - v) : 0.0f;
+    if (v > 0.5f && v < 2.3f) {
+        const float s = std::sin(kGenPi * (v - 0.5f) / 1.8f);
+        h -= 0.1f * s * s;
+    }
+    return h;
+}
+
+// Lesser swells ahead of and behind the big one, and ripples running across the sea.
+float swell(float x, float z) {
+    auto bump = [](float d, float width) { return std::exp(-(d * d) / (width * width)); };
+    return 0.28f * bump(x + 5.7f - 0.1f * z, 0.8f) + 0.32f * bump(x - 4.9f - 0.15f * z, 0.9f) +
+           0.04f * std::sin(1.9f * x + 0.6f * z + 0.4f) + 0.03f * std::sin(1.3f * z - 1.1f * x + 1.7f) +
+           0.015f * std::sin(3.7f * x + 2.9f * z + 0.2f);
+}
+
+float waterU(float t) { return (0.5f + t * (kWaterPicture - 1)) / kWaterPicture; }
+float surfaceV(float z) { return (0.5f + (kSeaHalfWidth - z) / (2 * kSeaHalfWidth) * (kSurfaceRows - 1)) / kWaterPicture; }
+float sideV(float depth) { return (kSurfaceRows + 0.5f + depth * (kWaterPicture - kSurfaceRows - 1)) / kWaterPicture; }
+
+void outwardTriangle(GenMesh& m, uint32_t a, uint32_t b, uint32_t c, Vec3 outward) {
+    const Vec3 n = cross(m.positions[b] - m.positions[a], m.positions[c] - m.positions[a]);
+    if (dot(n, outward) < 0) std::swap(b, c);
+    m.triangles.push_back({a, b, c});
+}
+
+uint32_t addVertex(GenMesh& m, Vec3 p, Vec3 n, float u, float v) {
+    m.positions.push_back(p);
+    m.normals.push_back(n);
+    m.uvs.push_back({u, v});
+    m.bones.push_back(0);
+    return static_cast<uint32_t>(m.positions.size() - 1);
 }
 
 }  // namespace
@@ -208,9 +288,126 @@ std::vector<LwsObject> SampleModels::boatScene() {
     hull.channels[6] = LwsWriter::smoothKeys({{0.0f, 1.0f}, {2.9f, 1.0f}, {3.1f, 1.06f}, {3.4f, 1.0f}, {4.0f, 1.0f}});
     hull.channels[7] = LwsWriter::smoothKeys({{0.0f, 1.0f}, {2.9f, 1.0f}, {3.1f, 0.85f}, {3.4f, 1.0f}, {4.0f, 1.0f}});
     hull.channels[8] = constant(1.0f);
-    std::vector<LwsObject> scene{mast, sail, flag, hull};
+    // The sea: still, without a parent, its still water a little below the boat's origin.
+    LwsObject wave;
+    wave.file = "wave.obj";
+    wave.channels[0] = constant(0.0f);
+    wave.channels[1] = constant(kWaveLevel);
+    wave.channels[2] = constant(0.0f);
+    for (int c = 3; c < 6; ++c) wave.channels[c] = constant(0.0f);
+    for (int c = 6; c < 9; ++c) wave.channels[c] = constant(1.0f);
+
+    std::vector<LwsObject> scene{mast, sail, flag, hull, wave};
     for (LwsObject& o : scene) LwsWriter::alignGroups(o);
     return scene;
+}
+
+float SampleModels::waveLevel() { return kWaveLevel; }
+
+float SampleModels::waveHeight(float x, float z) {
+    // The crest's sharp top is rounded by a short average along the run.
+    constexpr float kStep = 0.08f;
+    const float crest = (crestProfile(x - 2 * kStep, z) + 2 * crestProfile(x - kStep, z) + 3 * crestProfile(x, z) +
+                         2 * crestProfile(x + kStep, z) + crestProfile(x + 2 * kStep, z)) / 9.0f;
+    return crest + swell(x, z);
+}
+
+GenMesh SampleModels::wave() {
+    GenMesh m;
+    auto at = [](int i, int j) {
+        const float x = -kSeaHalfLength + 2 * kSeaHalfLength * i / (kSeaColumns - 1);
+        const float z = -kSeaHalfWidth + 2 * kSeaHalfWidth * j / (kSeaRows - 1);
+        return Vec3{x, waveHeight(x, z), z};
+    };
+    // The surface, with normals from the height's slopes.
+    constexpr float kDelta = 0.04f;
+    for (int j = 0; j < kSeaRows; ++j) {
+        for (int i = 0; i < kSeaColumns; ++i) {
+            const Vec3 p = at(i, j);
+            const float dx = (waveHeight(p.x + kDelta, p.z) - waveHeight(p.x - kDelta, p.z)) / (2 * kDelta);
+            const float dz = (waveHeight(p.x, p.z + kDelta) - waveHeight(p.x, p.z - kDelta)) / (2 * kDelta);
+            addVertex(m, p, normalize({-dx, 1, -dz}), waterU(static_cast<float>(i) / (kSeaColumns - 1)), surfaceV(p.z));
+        }
+    }
+    const Vec3 up{0, 1, 0};
+    for (int j = 0; j + 1 < kSeaRows; ++j) {
+        for (int i = 0; i + 1 < kSeaColumns; ++i) {
+            const uint32_t a = j * kSeaColumns + i, b = a + 1, c = a + kSeaColumns, d = c + 1;
+            outwardTriangle(m, a, b, d, up);
+            outwardTriangle(m, a, d, c, up);
+        }
+    }
+    // The four sides, from the surface's edge down to the bottom.
+    auto side = [&](int count, auto corner, Vec3 outward) {
+        uint32_t previousTop = 0, previousBottom = 0;
+        for (int k = 0; k < count; ++k) {
+            const Vec3 p = corner(k);
+            const float u = waterU(static_cast<float>(k) / (count - 1));
+            const uint32_t top = addVertex(m, p, outward, u, sideV(0.0f));
+            const uint32_t bottom = addVertex(m, {p.x, -kSeaDepth, p.z}, outward, u, sideV(1.0f));
+            if (k > 0) {
+                outwardTriangle(m, previousTop, top, bottom, outward);
+                outwardTriangle(m, previousTop, bottom, previousBottom, outward);
+            }
+            previousTop = top;
+            previousBottom = bottom;
+        }
+    };
+    side(kSeaColumns, [&](int i) { return at(i, 0); }, Vec3{0, 0, -1});
+    side(kSeaColumns, [&](int i) { return at(i, kSeaRows - 1); }, Vec3{0, 0, 1});
+    side(kSeaRows, [&](int j) { return at(0, j); }, Vec3{-1, 0, 0});
+    side(kSeaRows, [&](int j) { return at(kSeaColumns - 1, j); }, Vec3{1, 0, 0});
+    // The bottom.
+    const Vec3 down{0, -1, 0};
+    uint32_t corners[4];
+    for (int k = 0; k < 4; ++k) {
+        const float x = (k & 1) ? kSeaHalfLength : -kSeaHalfLength, z = (k & 2) ? kSeaHalfWidth : -kSeaHalfWidth;
+        corners[k] = addVertex(m, {x, -kSeaDepth, z}, down, waterU((k & 1) ? 1.0f : 0.0f), sideV(1.0f));
+    }
+    outwardTriangle(m, corners[0], corners[1], corners[3], down);
+    outwardTriangle(m, corners[0], corners[3], corners[2], down);
+    return m;
+}
+
+Picture SampleModels::waveWater() {
+    const Noise noise(517);
+    Picture pic(kWaterPicture, kWaterPicture, 3);
+    auto mix = [](Vec3 a, Vec3 b, float t) { return a + (b - a) * t; };
+    const Vec3 deep{0.05f, 0.27f, 0.38f}, body{0.09f, 0.45f, 0.53f}, glass{0.22f, 0.68f, 0.64f};
+    const Vec3 foamWhite{0.90f, 0.95f, 0.95f};
+    for (int py = 0; py < kWaterPicture; ++py) {
+        for (int px = 0; px < kWaterPicture; ++px) {
+            const float t = static_cast<float>(px) / (kWaterPicture - 1);
+            Vec3 c;
+            if (py < kSurfaceRows) {
+                const float x = -kSeaHalfLength + 2 * kSeaHalfLength * t;
+                const float z = kSeaHalfWidth - 2 * kSeaHalfWidth * py / (kSurfaceRows - 1);
+                const float h = waveHeight(x, z);
+                const float rise = h / ridgeHeight(z);
+                // Darker in the troughs, glassy green high on the wave's face.
+                c = mix(mix(deep, body, clamp01((h + 0.1f) / 0.35f)), glass, smoothstep(0.25f, 0.85f, rise));
+                // Ripples: streaks across the run of the waves.
+                c = c * (0.82f + 0.36f * noise.fbm3(x * 3.0f, z * 0.8f, 0.0f, 4));
+                // Foam on the crest, in streaks down its back, and flecks on the swells.
+                const float behind = x - ridgeX(z);
+                float foam = smoothstep(0.86f, 0.97f, rise);
+                if (behind > 0.0f && behind < 1.4f) {
+                    foam = std::max(foam, smoothstep(0.55f, 0.8f, noise.fbm3(x * 2.5f, z * 6.0f, 1.0f, 3)) *
+                                              (1.0f - behind / 1.4f));
+                }
+                foam = std::max(foam, 0.6f * smoothstep(0.7f, 0.85f, noise.fbm3(x * 4.0f, z * 4.0f, 2.0f, 3)) *
+                                          smoothstep(0.08f, 0.2f, swell(x, z)));
+                c = mix(c, foamWhite, foam);
+            } else {
+                // The sides: lit water at the surface, darkening with depth.
+                const float depth = static_cast<float>(py - kSurfaceRows) / (kWaterPicture - kSurfaceRows - 1);
+                c = mix(Vec3{0.06f, 0.33f, 0.42f}, Vec3{0.015f, 0.09f, 0.16f}, std::pow(depth, 0.7f));
+                c = c * (0.9f + 0.2f * noise.fbm3(t * 40.0f, depth * 4.0f, 3.0f, 3));
+            }
+            pic.set(px, py, c.x, c.y, c.z);
+        }
+    }
+    return pic;
 }
 
 std::vector<ObjGroup> SampleModels::crateGroups() {
