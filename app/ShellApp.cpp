@@ -77,12 +77,12 @@ bool resolveContext(TestApplication& application, std::string& text, std::string
 // What is wrong with a file given on the command line, read through the engine's case-folding
 // resolver as the engine will read it; empty when it can be read.
 std::string unreadableInputFile(const std::string& name) {
-  const std::string resolved = resolveFilePath(name);
-  std::error_code error;
-  const fs::file_status status = fs::status(resolved, error);
-  if (!fs::exists(status)) return "no such file";
-  if (fs::is_directory(status)) return "it is a folder";
-  if (!fs::is_regular_file(status)) return "it is not a plain file";
+  switch (fileKind(name)) {
+    case FileKind::kRegular: break;
+    case FileKind::kMissing: return "no such file";
+    case FileKind::kDirectory: return "it is a folder";
+    default: return "it is not a plain file";
+  }
   std::ifstream file;
   if (!openInputFile(file, name)) return "it cannot be read";
   return std::string();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <iterator>
 #include <system_error>
 #include <vector>
 
@@ -14,6 +15,10 @@ bool exists(const std::string& path) {
   std::error_code error;
   return fs::exists(fs::path(path), error);
 }
+
+constexpr const char* kFileKindTexts[] = {"no such file", "a regular file", "a directory",
+                                           "a pipe",       "a device",       "not a regular file"};
+static_assert(std::size(kFileKindTexts) == static_cast<std::size_t>(FileKind::kOther) + 1);
 
 bool equalsIgnoringCase(const std::string& a, const std::string& b) {
   if (a.size() != b.size()) return false;
@@ -95,3 +100,20 @@ bool openInputFile(std::ifstream& file, const std::string& path, std::ios::openm
   file.open(resolveFilePath(path), mode | std::ios::in);
   return file.is_open();
 }
+
+FileKind fileKind(const std::string& path) {
+  std::error_code error;
+  switch (fs::status(resolveFilePath(path), error).type()) {
+    case fs::file_type::regular: return FileKind::kRegular;
+    case fs::file_type::directory: return FileKind::kDirectory;
+    case fs::file_type::fifo: return FileKind::kPipe;
+    case fs::file_type::block:
+    case fs::file_type::character: return FileKind::kDevice;
+    // Not there, or not to be looked at (a folder on the way that may not be searched).
+    case fs::file_type::none:
+    case fs::file_type::not_found: return FileKind::kMissing;
+    default: return FileKind::kOther;
+  }
+}
+
+const char* fileKindText(FileKind kind) { return kFileKindTexts[static_cast<std::size_t>(kind)]; }

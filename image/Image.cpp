@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <istream>
 #include <vector>
@@ -125,14 +124,15 @@ Image::Image(std::uint32_t width, std::uint32_t height, std::uint32_t format, co
 Image::Image(const std::string& path) {
   initialiseLibrary();
   const std::string resolved = resolveFilePath(path);
-  std::error_code error;
-  const auto status = std::filesystem::status(resolved, error);
-  if (!std::filesystem::exists(status)) {
+  const FileKind kind = fileKind(resolved);
+  if (kind == FileKind::kMissing) {
     logFailure(path, ImageFailure::kMissing, "");
     return;
   }
-  if (std::filesystem::is_directory(status)) {
-    logFailure(path, ImageFailure::kUnreadable, "a directory");
+  // Only regular files: a texture name in a model file may name a pipe, whose opening would wait
+  // for a writer, or a device that blocks or never ends.
+  if (kind != FileKind::kRegular) {
+    logFailure(path, ImageFailure::kUnreadable, fileKindText(kind));
     return;
   }
   std::ifstream file(resolved, std::ios::binary);

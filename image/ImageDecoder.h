@@ -8,7 +8,7 @@
 enum class ImageFailure {
   kNone,
   kMissing,       // no such file (or archive member)
-  kUnreadable,    // it exists but cannot be read (permissions, a directory, a read error)
+  kUnreadable,    // it exists but cannot be read (permissions, a read error, not a regular file)
   kTooLarge,      // more pixels or bytes than the engine accepts
   kCannotDecode,  // not one of the formats read, or damaged inside
   kTruncated,     // the data ends before the picture its header describes

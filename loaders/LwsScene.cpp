@@ -10,6 +10,7 @@
 
 #include "engine/Matrix34.h"
 #include "engine/SceneNode.h"
+#include "foundation/FileResolver.h"
 #include "foundation/KeywordLine.h"
 #include "foundation/Logger.h"
 #include "foundation/Path.h"
@@ -417,6 +418,12 @@ class LwsReader {
 LwsScene::LwsScene(const std::string& path, const LwsObjectLoader& loadObject) {
   if (toLower(Path(path).extension()) != ".lws") {
     Logger::instance().line(2) << path << ": not read, a scene file ends in \".lws\"" << std::endl;
+    return;
+  }
+  // A pipe or a device named as the scene would block or never end.
+  const FileKind kind = fileKind(path);
+  if (kind != FileKind::kRegular && kind != FileKind::kMissing) {
+    Logger::instance().line(2) << path << ": cannot be opened, it is " << fileKindText(kind) << std::endl;
     return;
   }
   std::ifstream file(path, std::ios::binary);

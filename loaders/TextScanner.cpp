@@ -4,15 +4,12 @@
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 
 #include "foundation/FileResolver.h"
 
 bool readWholeFile(const std::string& path, std::string& bytes) {
-  // Only regular files: a name in a file may point at a device or a pipe, which would block.
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(resolveFilePath(path), error)) return false;
+  if (!isRegularFile(path)) return false;
   std::ifstream file;
   if (!openInputFile(file, path, std::ios::binary)) return false;
   file.seekg(0, std::ios::end);

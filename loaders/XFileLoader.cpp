@@ -14,7 +14,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <vector>
 
@@ -63,11 +62,6 @@ bool recountPrimitives(const aiScene& scene) {
   return true;
 }
 
-bool isFile(const std::string& path) {
-  std::error_code error;
-  return std::filesystem::is_regular_file(resolveFilePath(path), error);
-}
-
 // The named texture in the ".x" file's directory: as written below it, else by its file name
 // alone (names written with absolute or foreign paths). Null when there is none.
 RefPtr<Texture> findTexture(const std::string& name, const std::string& directory, const std::string& path,
@@ -75,8 +69,8 @@ RefPtr<Texture> findTexture(const std::string& name, const std::string& director
   if (!textures || name.empty() || name[0] == '*') return nullptr;
   const std::string below = Path(directory + name).full();
   const std::string beside = directory + Path(name).fileName();
-  if (isFile(below)) return textures->createFromFile(below);
-  if (isFile(beside)) return textures->createFromFile(beside);
+  if (isRegularFile(below)) return textures->createFromFile(below);
+  if (isRegularFile(beside)) return textures->createFromFile(beside);
   Logger::instance().line(2) << "Texture " << name << " of " << path << " not found" << std::endl;
   return nullptr;
 }

@@ -89,3 +89,30 @@ TEST_F(FileResolver, OpenInputFileReadsTheResolvedFile) {
 }
 
 }  // namespace
+
+TEST_F(FileResolver, FileKindTellsRegularFilesFromPipesDevicesAndFolders) {
+  ASSERT_EQ(::mkfifo((root + "/Textures/pipe.tga").c_str(), 0600), 0);
+  std::filesystem::create_symlink(root + "/Textures/pipe.tga", root + "/Textures/link.tga");
+  struct Case {
+    std::string path;
+    FileKind kind;
+  };
+  const Case cases[] = {
+      {root + "/Textures/fire.tga", FileKind::kRegular},
+      {root + "/TEXTURES/FIRE.TGA", FileKind::kRegular},  // found as the readers find it
+      {root + "/Textures", FileKind::kDirectory},
+      {root + "/Textures/pipe.tga", FileKind::kPipe},
+      {root + "/textures/PIPE.tga", FileKind::kPipe},
+      {root + "/Textures/link.tga", FileKind::kPipe},  // links are followed
+      {"/dev/null", FileKind::kDevice},
+      {root + "/Textures/missing.tga", FileKind::kMissing},
+      {"", FileKind::kMissing},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(fileKind(c.path), c.kind) << c.path;
+    EXPECT_EQ(isRegularFile(c.path), c.kind == FileKind::kRegular) << c.path;
+  }
+  EXPECT_STREQ(fileKindText(FileKind::kPipe), "a pipe");
+  EXPECT_STREQ(fileKindText(FileKind::kDevice), "a device");
+  EXPECT_STREQ(fileKindText(FileKind::kOther), "not a regular file");
+}

@@ -1,11 +1,17 @@
 #pragma once
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <string>
+#include <thread>
 
 #include "foundation/Clock.h"
 #include "foundation/InputSource.h"
@@ -43,6 +49,33 @@ class TempDir {
  private:
   std::filesystem::path path_;
 };
+
+// Runs `read`, which ought to refuse the named pipe at `pipePath` without opening it. Should
+// `read` block opening the pipe instead, the guard keeps giving the pipe a writer that closes at
+// once after `patience` has passed, so the read sees an empty pipe and returns rather than hanging
+// the test. True when `read` returned without that help.
+inline bool returnsWithoutWaitingOnPipe(const std::string& pipePath, const std::function<void()>& read,
+                                        std::chrono::milliseconds patience = std::chrono::seconds(5)) {
+  std::atomic<bool> done{false};
+  std::atomic<bool> released{false};
+  std::thread guard([&] {
+    const auto deadline = std::chrono::steady_clock::now() + patience;
+    while (!done) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      if (std::chrono::steady_clock::now() < deadline) continue;
+      // Succeeds only while someone waits to read; then that open returns.
+      const int fd = ::open(pipePath.c_str(), O_WRONLY | O_NONBLOCK);
+      if (fd >= 0) {
+        released = true;
+        ::close(fd);
+      }
+    }
+  });
+  read();
+  done = true;
+  guard.join();
+  return !released;
+}
 
 // Changes the working directory for its lifetime.
 class ScopedWorkingDirectory {

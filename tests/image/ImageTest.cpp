@@ -8,6 +8,7 @@
 
 #include "foundation/ZipArchive.h"
 #include "image/Image.h"
+#include "tests/foundation/TestSupport.h"
 #include "tests/image/ImageTestSupport.h"
 #include "tests/image/TestFiles.h"
 
@@ -222,15 +223,34 @@ TEST(ImageTest, FileThatCannotBeUsedLogsNotFoundAndTheReason) {
   }
 }
 
-TEST(ImageTest, DirectoryInPlaceOfAFileIsUnreadable) {
-  const std::string path = testfiles::scratchPath("folder.tga");
-  std::filesystem::create_directories(path);
-  const std::size_t before = logLines().size();
-  Image image(path);
-  expectEmpty(image);
-  const std::vector<std::string> lines = linesSince(before);
-  ASSERT_EQ(lines.size(), 2u);
-  EXPECT_NE(lines[1].find("\"" + path + "\": unreadable"), std::string::npos) << lines[1];
+// Only regular files are read: opening a pipe would wait for a writer that never comes, and a
+// device may block or never end.
+TEST(ImageTest, PipesDevicesAndDirectoriesAreRefusedWithoutWaiting) {
+  const std::string folder = testfiles::scratchPath("folder.tga");
+  std::filesystem::create_directories(folder);
+  const std::string pipe = testfiles::scratchPath("pipe.tga");
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  const std::string link = testfiles::scratchPath("link_to_pipe.jpg");
+  std::filesystem::create_symlink(pipe, link);
+  struct Case {
+    std::string path;
+    std::string reason;
+  };
+  const Case cases[] = {{folder, "unreadable (a directory)"},
+                        {pipe, "unreadable (a pipe)"},
+                        {link, "unreadable (a pipe)"},
+                        {"/dev/null", "unreadable (a device)"}};
+  for (const Case& c : cases) {
+    const std::size_t before = logLines().size();
+    RefPtr<Image> image;
+    EXPECT_TRUE(testsupport::returnsWithoutWaitingOnPipe(pipe, [&] { image = new Image(c.path); })) << c.path;
+    expectEmpty(*image);
+    const std::vector<std::string> lines = linesSince(before);
+    ASSERT_EQ(lines.size(), 2u) << c.path;
+    EXPECT_TRUE(endsWith(lines[0], "\"" + c.path + "\" not found.")) << lines[0];
+    EXPECT_EQ(lines[1].rfind("ERROR", 0), 0u) << lines[1];
+    EXPECT_NE(lines[1].find("\"" + c.path + "\": " + c.reason), std::string::npos) << lines[1];
+  }
 }
 
 TEST(ImageTest, LoadsArchiveMembersByContent) {

@@ -9,6 +9,7 @@
 #include "image/Texture.h"
 #include "image/TextureManager.h"
 #include "device/RecordingDevice.h"
+#include "tests/foundation/TestSupport.h"
 #include "tests/image/ImageTestSupport.h"
 #include "tests/image/TestFiles.h"
 
@@ -155,6 +156,20 @@ TEST_F(TextureTest, MissingOrDamagedPictureBecomesAMagentaPlaceholder) {
     EXPECT_EQ(texture->deviceTexture()->format(), D3DFMT_X8R8G8B8);
     EXPECT_EQ(device->contents(texture->deviceTexture()), (Bytes{255, 0, 255, 255})) << texture->name();
   }
+}
+
+TEST_F(TextureTest, APipeNamedAsATextureGivesThePlaceholderWithoutWaiting) {
+  const std::string pipe = testfiles::scratchPath("pipe_texture.jpg");
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  RefPtr<Texture> texture;
+  EXPECT_TRUE(testsupport::returnsWithoutWaitingOnPipe(pipe, [&] { texture = new Texture(pipe, *device, kTag); }));
+  const std::vector<std::string> lines = imagetest::logLines();
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_TRUE(imagetest::endsWith(lines[lines.size() - 2], "pipe_texture.jpg\" not found.")) << lines[lines.size() - 2];
+  EXPECT_NE(lines.back().find("pipe_texture.jpg\": unreadable (a pipe)"), std::string::npos) << lines.back();
+  ASSERT_NE(texture->deviceTexture(), nullptr);
+  EXPECT_EQ(texture->deviceTexture()->width(), 1u);
+  EXPECT_EQ(device->contents(texture->deviceTexture()), (Bytes{255, 0, 255, 255}));
 }
 
 TEST_F(TextureTest, RefusedDeviceTextureLeavesTheTextureWithoutOne) {

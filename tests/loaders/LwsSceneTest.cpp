@@ -5,6 +5,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "engine/SceneNode.h"
 #include "foundation/LogCapture.h"
 #include "loaders/LwsScene.h"
+#include "tests/foundation/TestSupport.h"
 #include "tools/datagen/LwsWriter.h"
 #include "tools/datagen/SampleModels.h"
 
@@ -160,6 +162,24 @@ TEST(LwsSceneTest, GeneratedBoatSceneLoadsTheBoatAndItsWaveBesideTheScene) {
   animation.update(5500.0);
   root->updateWorld();
   EXPECT_EQ(waveNode->world(), Matrix34::translation(still));
+}
+
+TEST(LwsSceneTest, OnlyARegularFileIsReadAsAScene) {
+  testsupport::TempDir dir;
+  const std::string pipe = dir.path() + "/pipe.lws";
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  const std::string folder = dir.path() + "/folder.lws";
+  std::filesystem::create_directories(folder);
+  for (const std::string& path : {pipe, folder}) {
+    StubLoader loader;
+    LogCapture log;
+    std::unique_ptr<LwsScene> scene;
+    EXPECT_TRUE(testsupport::returnsWithoutWaitingOnPipe(
+        pipe, [&] { scene = std::make_unique<LwsScene>(path, loader.function()); }))
+        << path;
+    EXPECT_TRUE(scene->objects().empty());
+    EXPECT_TRUE(log.contains(path + ": cannot be opened, it is a " + (path == pipe ? "pipe" : "directory"))) << log.text();
+  }
 }
 
 TEST(LwsSceneTest, KeyTimesAreReadInSecondsAndKeptInMilliseconds) {

@@ -232,6 +232,28 @@ TEST(ObjLoader, OnlyRegularFilesAreReadAsLibraries) {
   EXPECT_EQ(model->instances()[0]->material(), nullptr);
 }
 
+TEST(ObjLoader, ATextureNamingAPipeGetsThePlaceholderWithoutWaiting) {
+  TempDir dir;
+  RecordingTextures textures;
+  const std::string pipe = dir.path() + "/pipe.tga";
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  dir.write("m.mtl", "newmtl water\nmap_Kd pipe.tga\n");
+  const std::string objPath = dir.write("m.obj", std::string("mtllib m.mtl\n") + kSquare + "usemtl water\nf 1 2 3\n");
+  LogCapture log;
+  RefPtr<Model> model;
+  EXPECT_TRUE(testsupport::returnsWithoutWaitingOnPipe(
+      pipe, [&] { model = ObjLoader(objPath, textures.manager.get()).createModel(false, false, false); }));
+  ASSERT_TRUE(model);
+  Material* material = model->instances()[0]->material();
+  ASSERT_NE(material, nullptr);
+  ASSERT_NE(material->texture(0), nullptr);
+  const DeviceTexture* placeholder = material->texture(0)->deviceTexture();
+  ASSERT_NE(placeholder, nullptr);
+  EXPECT_EQ(textures.device->contents(placeholder), (std::vector<std::uint8_t>{255, 0, 255, 255}));
+  EXPECT_TRUE(log.contains("\"" + pipe + "\" not found.")) << log.text();
+  EXPECT_TRUE(log.contains("\"" + pipe + "\": unreadable (a pipe)")) << log.text();
+}
+
 TEST(ObjLoader, MapTexturesComeFromTheLibrarysDirectory) {
   const char* const statements[] = {"map_Kd wood.tga", "map_Kd .\\wood.tga", "map_Kd C:\\art\\maps\\wood.tga",
                                     "map_Kd /home/artist/wood.tga", "map_Kd -s 1 1 1 -bm 0.5 -clamp on wood.tga",

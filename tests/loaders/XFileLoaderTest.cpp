@@ -85,6 +85,7 @@ TEST(XFileLoader, MaterialsTakeTheDiffuseColourOrWhiteWhenTextured) {
   TempDir dir;
   RecordingTextures textures;
   loadertest::writeTga(dir.path() + "/red.tga");
+  ASSERT_EQ(::mkfifo((dir.path() + "/pipe.tga").c_str(), 0600), 0);
   struct Case {
     std::string material;
     bool keepColours;
@@ -98,11 +99,16 @@ TEST(XFileLoader, MaterialsTakeTheDiffuseColourOrWhiteWhenTextured) {
       {materialBlock("1.0;0.0;0.0;1.0", "C:\\\\art\\\\red.tga"), false, true, Color(1, 1, 1, 1)},
       // A texture that is not there leaves the material untextured, in its own colour.
       {materialBlock("0.0;0.0;1.0;0.5", "lost.tga"), false, false, Color(0, 0, 1, 0.5f)},
+      // Nor does one that names a pipe, which is never opened.
+      {materialBlock("0.0;0.0;1.0;0.5", "pipe.tga"), false, false, Color(0, 0, 1, 0.5f)},
   };
   for (const Case& c : cases) {
     ModelLoadOptions options;
     options.keepMaterialColours = c.keepColours;
-    RefPtr<Model> model = fromText(triangleFile(c.material), textures.manager.get(), options, dir.path() + "/m.x");
+    RefPtr<Model> model;
+    EXPECT_TRUE(testsupport::returnsWithoutWaitingOnPipe(dir.path() + "/pipe.tga", [&] {
+      model = fromText(triangleFile(c.material), textures.manager.get(), options, dir.path() + "/m.x");
+    })) << c.material;
     ASSERT_TRUE(model) << c.material;
     Material* material = model->instances()[0]->material();
     ASSERT_NE(material, nullptr);
