@@ -4,6 +4,7 @@
 #include "engine/MathConstants.h"
 #include "engine/Matrix33.h"
 #include "engine/Mesh.h"
+#include "foundation/FailedFiles.h"
 #include "foundation/Logger.h"
 #include "foundation/VariableTable.h"
 #include "foundation/ZipArchive.h"
@@ -33,6 +34,14 @@ struct ReadCharacter {
 ReadCharacter& lastReadCharacter() {
   static ReadCharacter last;
   return last;
+}
+
+// Archives that could not be opened, characters that could not be read from them and animation
+// files that are missing: both character viewers load the same character from the same archive,
+// and each fault is reported once.
+FailedFiles& failures() {
+  static FailedFiles failed;
+  return failed;
 }
 
 }  // namespace
@@ -89,9 +98,12 @@ Md3Loader::Md3Loader(const std::string& modelDirectory) : modelDirectory(modelDi
 void Md3Loader::load(const std::string& archivePath, TextureManager* textures) {
   ZipArchive archive(archivePath);
   if (!archive.isOpen()) {
-    logNotFound(archivePath);
+    if (!failures().unchanged(archivePath)) logNotFound(archivePath);
+    failures().add(archivePath);
     return;
   }
+  failures().remove(archivePath);
+  if (failures().unchanged(archivePath, modelDirectory)) return;
   // Every part is read and checked before anything is built, so a refused part leaves nothing.
   ReadCharacter& last = lastReadCharacter();
   ReadCharacter wanted;
@@ -105,7 +117,10 @@ void Md3Loader::load(const std::string& archivePath, TextureManager* textures) {
   }
   if (!same) {
     for (int p = 0; p < 3; ++p) {
-      if (!Md3File::read(archive, wanted.memberNames[p], wanted.files[p])) return;
+      if (!Md3File::read(archive, wanted.memberNames[p], wanted.files[p])) {
+        failures().add(archivePath, modelDirectory);
+        return;
+      }
     }
     last = std::move(wanted);
   }
@@ -131,12 +146,16 @@ void Md3Loader::load(const std::string& archivePath, TextureManager* textures) {
 
   const std::string configName = modelDirectory + "/animation.cfg";
   ZipInputStream configStream(archive, configName, std::ios::in);
-  if (!configStream.isOpen()) logNotFound(configName);
+  if (!configStream.isOpen() && !failures().unchanged(archivePath, configName)) {
+    logNotFound(configName);
+    failures().add(archivePath, configName);
+  }
   Md3AnimationConfig config = Md3AnimationConfig::parse(configStream);
   legs.animations = std::move(config.legs);
   torso.animations = std::move(config.torso);
   legs.defaultAnimation = "LEGS_IDLE";
   torso.defaultAnimation = "TORSO_STAND";
+  failures().remove(archivePath, modelDirectory);
   result = model;
 }
 

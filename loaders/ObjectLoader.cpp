@@ -19,8 +19,13 @@ RefPtr<ObjectLoader>& ObjectLoader::instance() {
 RefPtr<Model> ObjectLoader::loadObject(const std::string& path) {
   auto found = prototypes.find(path);
   if (found == prototypes.end()) {
+    if (failures.unchanged(path)) return nullptr;
     RefPtr<Model> model = read(path);
-    if (!model) return nullptr;
+    if (!model) {
+      failures.add(path);
+      return nullptr;
+    }
+    failures.remove(path);
     found = prototypes.insert_or_assign(path, std::move(model)).first;
   }
   return found->second->clone();

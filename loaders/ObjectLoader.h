@@ -3,6 +3,7 @@
 #include <string>
 
 #include "engine/Model.h"
+#include "foundation/FailedFiles.h"
 #include "foundation/RefCounted.h"
 #include "foundation/RefPtr.h"
 #include "loaders/XFileLoader.h"
@@ -14,8 +15,9 @@ class TextureManager;
 // ".X" is not ".x"): ".obj" through ObjLoader, ".x" through the DirectX reader (only while there is
 // a renderer to draw it), ".lwo" and anything else give nothing. The first model read from a path
 // is kept as its prototype; every caller gets a clone (own nodes, instances and materials, shared
-// meshes), so one file is read once however often it is placed. Failures give null, are logged
-// once per call and are never kept, so a later call tries the file again.
+// meshes), so one file is read once however often it is placed. Failures give null and are logged
+// once: a later call for the same, unchanged file gives null quietly, and one for a file that was
+// written, created or replaced since reads it again.
 class ObjectLoader : public RefCounted {
  public:
   // Both are held; either may be null (no textures, or no ".x" files).
@@ -41,6 +43,7 @@ class ObjectLoader : public RefCounted {
   RefPtr<Model> read(const std::string& path);
 
   std::map<std::string, RefPtr<Model>> prototypes;
+  FailedFiles failures;
   RefPtr<TextureManager> textures;
   RefPtr<Renderer> renderer;
   ModelLoadOptions options;

@@ -33,3 +33,9 @@ RefPtr<Model> loadXFile(const std::string& path, TextureManager* textures, const
 // log lines.
 RefPtr<Model> loadXFileFromMemory(const void* bytes, std::size_t size, const std::string& path,
                                   TextureManager* textures, const ModelLoadOptions& options);
+
+// Every file is first read by a child process with capped memory and time, because assimp crashes
+// or exhausts memory on some damaged files. Off, the file is read in this process only: for the
+// fuzz target, which reaches the library's own faults that way a hundred times faster (libFuzzer's
+// fork mode survives them). On by default; the program never turns it off.
+void setXFileTrialImport(bool enabled);

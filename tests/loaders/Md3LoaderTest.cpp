@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -202,6 +203,52 @@ TEST_F(Md3LoaderTest, AMissingArchiveOrDirectoryLeavesNoModel) {
   Md3Loader elsewhere(dir.path() + "/pak0.pk3", "models/players/nobody", textures.get());
   EXPECT_FALSE(elsewhere.loaded());
   EXPECT_TRUE(log.contains("\"models/players/nobody/lower.md3\" not found."));
+}
+
+// Both character viewers open the game archive: one that cannot be opened is reported once, and
+// read again once it has changed on disk.
+TEST_F(Md3LoaderTest, AnArchiveThatCannotBeOpenedIsReportedOnceUntilItChanges) {
+  const std::string path = dir.path() + "/pak0.pk3";
+  for (const char* contents : {static_cast<const char*>(nullptr), "PK\3\4 and then nothing of an archive"}) {
+    if (contents) std::ofstream(path, std::ios::binary) << contents;
+    LogCapture log;
+    EXPECT_FALSE(Md3Loader(path, kDirectory, textures.get()).loaded());
+    EXPECT_FALSE(Md3Loader(path, kDirectory, textures.get()).loaded());
+    const auto lines = log.messages();
+    ASSERT_EQ(lines.size(), 1u) << (contents ? "garbage" : "missing");
+    EXPECT_NE(lines[0].find("pak0.pk3\" not found."), std::string::npos) << lines[0];
+  }
+  EXPECT_TRUE(load(Archive()).loaded());
+}
+
+// A character whose part fails to read (its data damaged behind an intact directory) is reported
+// by the first viewer only; a missing "animation.cfg" likewise.
+TEST_F(Md3LoaderTest, ACharacterThatFailsIsReportedOnceUntilTheArchiveChanges) {
+  const std::string path = dir.path() + "/pak0.pk3";
+  struct Case {
+    const char* what;
+    void (*change)(Archive&);
+    bool loads;
+  };
+  const Case cases[] = {
+      {"legs not an MD3", [](Archive& a) { a.add("lower.md3", skin(1, 2, 3)); }, false},
+      {"no animation file", [](Archive& a) { a.remove("animation.cfg"); }, true},
+  };
+  for (const Case& c : cases) {
+    Archive archive;
+    c.change(archive);
+    ASSERT_TRUE(archive.write(path));
+    LogCapture log;
+    EXPECT_EQ(Md3Loader(path, kDirectory, textures.get()).loaded(), c.loads) << c.what;
+    EXPECT_EQ(Md3Loader(path, kDirectory, textures.get()).loaded(), c.loads) << c.what;
+    EXPECT_EQ(log.messages().size(), 1u) << c.what;
+  }
+  Archive whole;
+  ASSERT_TRUE(whole.write(path + ".new"));
+  std::filesystem::rename(path + ".new", path);
+  LogCapture log;
+  EXPECT_TRUE(Md3Loader(path, kDirectory, textures.get()).loaded());
+  EXPECT_TRUE(log.messages().empty());
 }
 
 TEST_F(Md3LoaderTest, TheGameArchiveIsNamedByTheQ3aSetting) {

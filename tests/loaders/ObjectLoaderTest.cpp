@@ -93,6 +93,20 @@ TEST(ObjectLoader, AFailedPathIsTriedAgain) {
   EXPECT_TRUE(f.loader->loadObject(path));
 }
 
+// Two scenes placing the same broken file: one log line. Written anew, the file is read again.
+TEST(ObjectLoader, AnUnchangedBrokenFileIsReportedOnce) {
+  LoaderFixture f;
+  for (const char* name : {"broken.x", "broken.obj"}) {
+    const std::string path = f.dir.write(name, "xof 0302txt 0032\nMesh {");
+    LogCapture log;
+    EXPECT_FALSE(f.loader->loadObject(path)) << name;
+    EXPECT_FALSE(f.loader->loadObject(path)) << name;
+    EXPECT_EQ(log.messages().size(), 1u) << name;
+  }
+  const std::string path = f.dir.write("broken.obj", kTriangleObj);
+  EXPECT_TRUE(f.loader->loadObject(path));
+}
+
 TEST(ObjectLoader, DotXNeedsARenderer) {
   TempDir dir;
   RecordingTextures textures;
