@@ -76,12 +76,6 @@ inline pid_t start(const std::filesystem::path& dir, const std::vector<std::stri
       unsetenv("DISPLAY");
     } else {
       setenv("DISPLAY", display.c_str(), 1);
-      // LeakSanitizer's scan at exit crashes on the dynamic TLS of Mesa's X11 driver ("Tracer caught
-      // signal 11", status 1): a sanitized program in a window is checked for memory errors and
-      // undefined behaviour, and leaks are checked by the headless runs.
-      if (const char* sanitizer = getenv("ASAN_OPTIONS")) {
-        setenv("ASAN_OPTIONS", (std::string(sanitizer) + ":detect_leaks=0").c_str(), 1);
-      }
     }
     const std::string program = programPath().string();
     std::vector<char*> argv;
