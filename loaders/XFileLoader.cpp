@@ -36,6 +36,13 @@ constexpr unsigned kTrialSeconds = 30;
 
 bool trialImport = true;
 
+}  // namespace
+
+// Present only in sanitized builds.
+extern "C" void __sanitizer_set_death_callback(void (*callback)()) __attribute__((weak));
+
+namespace {
+
 // Data as stored (left-handed, clockwise, v from the top), triangles only, identical vertices
 // joined, meshes split where 16-bit indices end, and assimp's own consistency check. Missing
 // normals are made by the engine, not by assimp, whose normals would face the counter-clockwise
@@ -234,6 +241,9 @@ bool importsSafely(const void* bytes, std::size_t size, std::string& error) {
   if (child == 0) {
     // Die by the signal itself, quietly, rather than through handlers the parent installed.
     for (int signalNumber : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT}) signal(signalNumber, SIG_DFL);
+    // Likewise a sanitizer's death callback (a fuzzing engine's, which would save the input and
+    // report the child's end as its own crash), when the sanitizer ends the child at its memory cap.
+    if (__sanitizer_set_death_callback) __sanitizer_set_death_callback(nullptr);
     close(channel[0]);
     const rlimit limit{memoryLimit, memoryLimit};
     setrlimit(RLIMIT_AS, &limit);

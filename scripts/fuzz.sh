@@ -50,7 +50,8 @@ for target in "${targets[@]}"; do
   [ -d "$root/fuzz/regressions/$target" ] && inputs+=("$root/fuzz/regressions/$target")
   (cd "$work" && "$build/fuzz/$target" "$limit" -timeout=10 -artifact_prefix="$findings/" \
      -print_final_stats=1 "${inputs[@]}" > "$log" 2>&1) || status=$?
-  runs="$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' || true)"
+  # The last figures are the fuzzer's own (a child process it forked may have printed before).
+  runs="$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | tail -1 | grep -o '[0-9]*$' || true)"
   cov="$(grep -o 'cov: [0-9]*' "$log" | tail -1 | grep -o '[0-9]*' || true)"
   if [ "$status" -ne 0 ]; then
     failed=1
