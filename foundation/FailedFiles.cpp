@@ -20,4 +20,10 @@ bool FailedFiles::unchanged(const std::string& path, const std::string& item) co
   return found != stamps.end() && found->second == stampOf(path);
 }
 
-void FailedFiles::add(const std::string& path, const std::string& item) { stamps[{path, item}] = stampOf(path); }
+bool FailedFiles::record(const std::string& path, const std::string& item) {
+  const Stamp now = stampOf(path);
+  const auto [entry, added] = stamps.try_emplace({path, item}, now);
+  const bool news = added || !(entry->second == now);
+  entry->second = now;
+  return news;
+}

@@ -13,7 +13,9 @@ class FailedFiles {
  public:
   // True when path (or the item inside it) failed before and the file has not changed since.
   bool unchanged(const std::string& path, const std::string& item = {}) const;
-  void add(const std::string& path, const std::string& item = {});
+  // Records that path (or the item) failed; true when that is news to report: it had not failed
+  // before, or its file has changed since.
+  bool record(const std::string& path, const std::string& item = {});
   void remove(const std::string& path, const std::string& item = {}) { stamps.erase({path, item}); }
 
  private:

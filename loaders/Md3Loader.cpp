@@ -98,8 +98,7 @@ Md3Loader::Md3Loader(const std::string& modelDirectory) : modelDirectory(modelDi
 void Md3Loader::load(const std::string& archivePath, TextureManager* textures) {
   ZipArchive archive(archivePath);
   if (!archive.isOpen()) {
-    if (!failures().unchanged(archivePath)) logNotFound(archivePath);
-    failures().add(archivePath);
+    if (failures().record(archivePath)) logNotFound(archivePath);
     return;
   }
   failures().remove(archivePath);
@@ -118,7 +117,7 @@ void Md3Loader::load(const std::string& archivePath, TextureManager* textures) {
   if (!same) {
     for (int p = 0; p < 3; ++p) {
       if (!Md3File::read(archive, wanted.memberNames[p], wanted.files[p])) {
-        failures().add(archivePath, modelDirectory);
+        failures().record(archivePath, modelDirectory);
         return;
       }
     }
@@ -146,10 +145,7 @@ void Md3Loader::load(const std::string& archivePath, TextureManager* textures) {
 
   const std::string configName = modelDirectory + "/animation.cfg";
   ZipInputStream configStream(archive, configName, std::ios::in);
-  if (!configStream.isOpen() && !failures().unchanged(archivePath, configName)) {
-    logNotFound(configName);
-    failures().add(archivePath, configName);
-  }
+  if (!configStream.isOpen() && failures().record(archivePath, configName)) logNotFound(configName);
   Md3AnimationConfig config = Md3AnimationConfig::parse(configStream);
   legs.animations = std::move(config.legs);
   torso.animations = std::move(config.torso);

@@ -22,7 +22,7 @@ RefPtr<Model> ObjectLoader::loadObject(const std::string& path) {
     if (failures.unchanged(path)) return nullptr;
     RefPtr<Model> model = read(path);
     if (!model) {
-      failures.add(path);
+      failures.record(path);
       return nullptr;
     }
     failures.remove(path);

@@ -27,6 +27,9 @@
 #include "image/TextureManager.h"
 #include "loaders/TextScanner.h"
 
+// Present only in sanitized builds.
+extern "C" void __sanitizer_set_death_callback(void (*callback)()) __attribute__((weak));
+
 namespace {
 
 constexpr char kSignature[] = {'x', 'o', 'f', ' '};
@@ -35,13 +38,6 @@ constexpr int kMaxTriangles = 0xFFFF;  // so that adjacency can name every trian
 constexpr unsigned kTrialSeconds = 30;
 
 bool trialImport = true;
-
-}  // namespace
-
-// Present only in sanitized builds.
-extern "C" void __sanitizer_set_death_callback(void (*callback)()) __attribute__((weak));
-
-namespace {
 
 // Data as stored (left-handed, clockwise, v from the top), triangles only, identical vertices
 // joined, meshes split where 16-bit indices end, and assimp's own consistency check. Missing
